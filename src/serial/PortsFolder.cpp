@@ -1,0 +1,135 @@
+#include "PortsFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+#include <QSet>
+#include <QStandardPaths>
+
+namespace {
+
+QString canonical(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    return target.isEmpty() ? QString() : target;
+}
+
+// The devices the kernel uses as the system console (for example ttyS0 on a virtual
+// machine): they are in use by the system and never get a number.
+QSet<QString> consoleDevices()
+{
+    QSet<QString> names;
+    QFile active(QStringLiteral("/sys/class/tty/console/active"));
+    if (active.open(QIODevice::ReadOnly)) {
+        const QString text = QString::fromLatin1(active.readAll());
+        for (const QString& name : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            names.insert(QStringLiteral("/dev/") + name.trimmed());
+    }
+    return names;
+}
+
+QHash<QString, QString> stableLinksByDevice()
+{
+    QHash<QString, QString> links;
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo& entry : byId.entryInfoList(QDir::System | QDir::Files)) {
+        const QString device = canonical(entry.absoluteFilePath());
+        if (!device.isEmpty())
+            links.insert(device, entry.absoluteFilePath());
+    }
+    return links;
+}
+
+} // namespace
+
+PortsFolder::PortsFolder(QString dir) : m_dir(std::move(dir)) {}
+
+QString PortsFolder::defaultLocation()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Serivox/ports");
+}
+
+QList<PresentDevice> PortsFolder::systemDevices()
+{
+    const QSet<QString> console = consoleDevices();
+    const QHash<QString, QString> stable = stableLinksByDevice();
+    QList<PresentDevice> devices;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString path = info.systemLocation();
+        if (console.contains(path))
+            continue;
+        QString description = info.description();
+        if (!info.manufacturer().isEmpty() && !description.contains(info.manufacturer()))
+            description = info.manufacturer() + QLatin1Char(' ') + description;
+        devices.append({path, stable.value(path), description.trimmed()});
+    }
+    return devices;
+}
+
+QString PortsFolder::entryPath(int n) const
+{
+    if (!isPortNumber(n))
+        return {};
+    return m_dir + QStringLiteral("/COM") + QString::number(n);
+}
+
+QString PortsFolder::devicePath(int n) const
+{
+    const QString entry = entryPath(n);
+    return entry.isEmpty() ? QString() : canonical(entry);
+}
+
+void PortsFolder::numberPresentDevices(const QList<PresentDevice>& devices)
+{
+    QSet<QString> numbered;    // devices that already have a number
+    QSet<QString> linkTargets; // what the links point at, present or not
+    int free = firstPort;
+    for (int n = firstPort; n <= lastPort; ++n) {
+        const QFileInfo entry(entryPath(n));
+        if (!entry.isSymLink() && !entry.exists())
+            continue;
+        linkTargets.insert(entry.symLinkTarget());
+        const QString device = canonical(entry.absoluteFilePath());
+        if (!device.isEmpty())
+            numbered.insert(device);
+    }
+    QDir().mkpath(m_dir);
+    for (const PresentDevice& device : devices) {
+        const QString real = canonical(device.systemPath);
+        if (real.isEmpty())
+            continue;
+        m_descriptions.insert(real, device.description);
+        const QString linkTo = device.stableLink.isEmpty() ? device.systemPath : device.stableLink;
+        if (numbered.contains(real) || linkTargets.contains(linkTo))
+            continue;
+        while (free <= lastPort) {
+            const QFileInfo entry(entryPath(free));
+            if (!entry.isSymLink() && !entry.exists())
+                break;
+            ++free;
+        }
+        if (free > lastPort)
+            return;
+        QFile::link(linkTo, entryPath(free));
+        numbered.insert(real);
+    }
+}
+
+QString PortsFolder::describe(int n) const
+{
+    const QFileInfo entry(entryPath(n));
+    if (!entry.isSymLink() && !entry.exists())
+        return QStringLiteral("No device has this number");
+    const QString device = canonical(entry.absoluteFilePath());
+    if (device.isEmpty())
+        return entry.symLinkTarget() + QStringLiteral(" (not present)");
+    const QString description = m_descriptions.value(device);
+    QString text = entry.symLinkTarget();
+    if (text != device)
+        text += QStringLiteral(" -> ") + device;
+    if (!description.isEmpty())
+        text += QStringLiteral(" (") + description + QLatin1Char(')');
+    return text;
+}

@@ -1,0 +1,182 @@
+#include "QtSerialDevice.h"
+
+#include <poll.h>
+#include <termios.h>
+
+namespace {
+
+// Bounds what QSerialPort buffers while the receive loop catches up with a flood.
+constexpr qint64 readBufferBytes = 4 * 1024 * 1024;
+
+bool toQtDataBits(int bits, QSerialPort::DataBits* out)
+{
+    if (bits < 5 || bits > 8)
+        return false;
+    *out = QSerialPort::DataBits(bits);
+    return true;
+}
+
+bool toQtParity(int parity, QSerialPort::Parity* out)
+{
+    switch (parity) {
+    case 0: *out = QSerialPort::NoParity; return true;
+    case 1: *out = QSerialPort::OddParity; return true;
+    case 2: *out = QSerialPort::EvenParity; return true;
+    case 3: *out = QSerialPort::MarkParity; return true;
+    case 4: *out = QSerialPort::SpaceParity; return true;
+    default: return false;
+    }
+}
+
+QString openFailureReason(const QSerialPort& port)
+{
+    switch (port.error()) {
+    case QSerialPort::PermissionError:
+        return QStringLiteral("Permission denied or the device is in use: add your user to the "
+                              "dialout group, or close the program that holds it.");
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("The device is not there.");
+    default:
+        return port.errorString();
+    }
+}
+
+} // namespace
+
+QtSerialDevice::QtSerialDevice()
+{
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError e) { onError(e); });
+}
+
+QtSerialDevice::~QtSerialDevice() { close(); }
+
+bool QtSerialDevice::applyBeforeOpen(const LineSettings& s, QString* why)
+{
+    QSerialPort::DataBits dataBits;
+    QSerialPort::Parity parity;
+    if (s.baudRate <= 0) {
+        *why = QStringLiteral("Unsupported baud rate %1.").arg(s.baudRate);
+        return false;
+    }
+    if (!toQtDataBits(s.dataBits, &dataBits)) {
+        *why = QStringLiteral("Unsupported number of data bits: %1.").arg(s.dataBits);
+        return false;
+    }
+    if (!toQtParity(s.parity, &parity)) {
+        *why = QStringLiteral("Unsupported parity code: %1.").arg(s.parity);
+        return false;
+    }
+    // Set before open(): a pseudo-terminal silently keeps 8 data bits and no parity,
+    // which is not a refusal; setting them on an open port would fail its read-back.
+    m_port.setBaudRate(s.baudRate);
+    m_port.setDataBits(dataBits);
+    m_port.setParity(parity);
+    if (s.stopBits == 1)
+        m_port.setStopBits(QSerialPort::OneStop);
+    else if (s.stopBits == 2)
+        m_port.setStopBits(QSerialPort::TwoStop);
+    // Any other stop-bit value keeps the setting this port had last.
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    return true;
+}
+
+bool QtSerialDevice::open(const QString& path, const LineSettings& settings, QString* why)
+{
+    close();
+    m_gone = false;
+    m_readFailed = false;
+    QString reason;
+    if (!applyBeforeOpen(settings, &reason)) {
+        if (why)
+            *why = reason;
+        return false;
+    }
+    m_port.setPortName(path);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        if (why)
+            *why = openFailureReason(m_port);
+        return false;
+    }
+    m_port.setReadBufferSize(readBufferBytes);
+    return true;
+}
+
+void QtSerialDevice::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+bool QtSerialDevice::markGoneIfHungUp()
+{
+    if (!m_port.isOpen())
+        return true;
+    termios t;
+    if (::tcgetattr(m_port.handle(), &t) == 0)
+        return false;
+    m_gone = true;
+    m_port.close();
+    return true;
+}
+
+void QtSerialDevice::onError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+        if (!markGoneIfHungUp() && error == QSerialPort::ReadError)
+            m_readFailed = true;
+        break;
+    default:
+        // Timeouts, and modem-line calls that a pseudo-terminal does not support,
+        // are not faults of the port.
+        break;
+    }
+}
+
+bool QtSerialDevice::stateReadable()
+{
+    if (m_gone || !m_port.isOpen())
+        return false;
+    return !markGoneIfHungUp();
+}
+
+void QtSerialDevice::writeByte(unsigned char byte, int limitMs)
+{
+    if (m_gone || !m_port.isOpen())
+        return;
+    const char c = char(byte);
+    m_port.write(&c, 1);
+    m_port.waitForBytesWritten(limitMs);
+}
+
+SerialDevice::ReadOutcome QtSerialDevice::readByte(unsigned char* byte, int limitMs)
+{
+    if (m_gone || !m_port.isOpen())
+        return ReadOutcome::Nothing;
+    if (m_port.bytesAvailable() == 0) {
+        pollfd p{m_port.handle(), POLLIN, 0};
+        const int ready = ::poll(&p, 1, limitMs);
+        if (ready <= 0)
+            return ReadOutcome::Nothing;
+        if (!(p.revents & POLLIN)) {
+            markGoneIfHungUp();
+            return ReadOutcome::Nothing;
+        }
+        m_port.waitForReadyRead(0);
+        if (!m_port.isOpen())
+            return ReadOutcome::Nothing;
+    }
+    char c;
+    if (m_port.getChar(&c)) {
+        *byte = static_cast<unsigned char>(c);
+        return ReadOutcome::Byte;
+    }
+    if (m_readFailed) {
+        m_readFailed = false;
+        return ReadOutcome::Error;
+    }
+    return ReadOutcome::Nothing;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "LineSettings.h"
+
+#include <QString>
+#include <memory>
+
+// One open serial device, as the driver sees it. The driver owns at most one.
+class SerialDevice {
+public:
+    virtual ~SerialDevice() = default;
+
+    // Opens the device at `path` with the given line settings applied.
+    // On failure returns false and puts a human reason into `why`.
+    virtual bool open(const QString& path, const LineSettings& settings, QString* why) = 0;
+    virtual void close() = 0;
+
+    // The port test: true while the device's line state can still be read.
+    virtual bool stateReadable() = 0;
+
+    // Writes one byte, waiting at most `limitMs` for it to leave.
+    virtual void writeByte(unsigned char byte, int limitMs) = 0;
+
+    enum class ReadOutcome { Byte, Nothing, Error };
+    // Reads one byte, waiting at most `limitMs` for it to arrive.
+    virtual ReadOutcome readByte(unsigned char* byte, int limitMs) = 0;
+};
+
+using SerialDeviceFactory = std::unique_ptr<SerialDevice> (*)();

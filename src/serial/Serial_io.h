@@ -1,0 +1,54 @@
+#pragma once
+
+#include "LineSettings.h"
+#include "Pause.h"
+#include "SerialDevice.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class PortsFolder;
+class TerminalSink;
+
+// The one serial port of the program. Synchronous, paced: 10 ms after every byte written.
+class Serial_io {
+public:
+    using DeviceMaker = std::function<std::unique_ptr<SerialDevice>()>;
+
+    Serial_io(const PortsFolder& ports, TerminalSink& terminal, Pause pause,
+              DeviceMaker makeDevice = {});
+    ~Serial_io();
+
+    static constexpr int noByte = -1;
+    static constexpr int portLost = -2;
+    static constexpr int pacingMs = 10;
+
+    // Opens port n (1..100) with the line settings; non-zero on success.
+    int c_open(int port, int baudRate, int dataBits, int parity, int stopBits);
+    void c_close();
+    void c_putc(int code);
+    void c_puts(const QString& s);
+    void c_write(const QString& s);
+    int c_getc();
+    int c_getc_checked();
+
+    bool isOpen() const { return m_open; }
+    // Why the last c_open failed, for a person to read.
+    const QString& lastOpenFailure() const { return m_lastOpenFailure; }
+
+    const CommTimeouts& timeouts() const { return m_timeouts; }
+    // Changes the open port's time limits; false (and nothing changes) with no port open.
+    bool setTimeouts(const CommTimeouts& timeouts);
+
+private:
+    bool portUsable();
+
+    const PortsFolder& m_ports;
+    TerminalSink& m_terminal;
+    Pause m_pause;
+    std::unique_ptr<SerialDevice> m_device;
+    bool m_open = false;
+    CommTimeouts m_timeouts;
+    QString m_lastOpenFailure;
+};

@@ -1,0 +1,11 @@
+#include "Stamps.h"
+
+QString timeStamp(const QTime& time)
+{
+    return QString::asprintf("%.2d:%.2d:%.2d", time.hour(), time.minute(), time.second());
+}
+
+QString dateStamp(const QDate& date)
+{
+    return QString::asprintf("%.2d-%.2d-%.2d", date.day(), date.month(), date.year());
+}

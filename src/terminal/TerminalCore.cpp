@@ -1,0 +1,105 @@
+#include "TerminalCore.h"
+
+#include "TerminalTexts.h"
+#include "UserPrompts.h"
+
+#include <QDir>
+#include <QMetaObject>
+
+TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObject* parent)
+    : QObject(parent), m_prompts(prompts), m_now(std::move(platform.now)),
+      m_listDevices(std::move(platform.listDevices)), m_ports(platform.portsDir),
+      m_io(m_ports, *this, std::move(platform.pause), std::move(platform.makeDevice)),
+      m_macText(texts::macDesignText)
+{
+}
+
+TerminalCore::~TerminalCore() = default;
+
+void TerminalCore::FormShow()
+{
+    if (m_listDevices)
+        m_ports.numberPresentDevices(m_listDevices());
+    st.startDirectory = QDir::currentPath();
+    st.titleText = texts::appTitle;
+    setTitle(st.titleText);
+    st.lastPort = 1;
+    st.baudRate = 115200;
+    st.portNumber = 1;
+    st.parity = 0;
+    st.dataBits = 8;
+    st.stopBits = 1;
+    st.pollCount = 0;
+    set_com(1);
+}
+
+void TerminalCore::setPanel(int i, const QString& text)
+{
+    QString& panel = m_panels.at(std::size_t(i));
+    if (panel == text)
+        return;
+    panel = text;
+    emit panelChanged(i, text);
+}
+
+void TerminalCore::setTitle(const QString& title)
+{
+    if (m_title == title)
+        return;
+    m_title = title;
+    emit titleChanged(title);
+}
+
+void TerminalCore::setMarks(const PortMarks& marks)
+{
+    if (m_marks == marks)
+        return;
+    m_marks = marks;
+    emit marksChanged();
+}
+
+void TerminalCore::setSendBox(const QString& text)
+{
+    if (m_sendBox == text)
+        return;
+    m_sendBox = text;
+    emit sendBoxChanged(text);
+}
+
+void TerminalCore::setMacText(const QString& text)
+{
+    if (m_macText == text)
+        return;
+    m_macText = text;
+    emit macBoxChanged();
+}
+
+void TerminalCore::AddtoList(int newLine, const QString& s)
+{
+    if (m_list.lines().isEmpty())
+        m_list.addLine(QString());
+    m_list.appendToLast(s);
+    for (int i = 0; i < newLine; ++i)
+        m_list.addLine(st.Echo1 ? texts::echoPrefix : QString());
+    if (newLine == -1)
+        m_list.removeLastChar();
+}
+
+void TerminalCore::appendListLine(const QString& text) { m_list.addLine(text); }
+
+void TerminalCore::Clear1Click() { m_list.clear(); }
+
+void TerminalCore::readFailed()
+{
+    // Shown after the tick: a modal box inside the timer's own slot would stop the timer.
+    if (m_readFailureQueued)
+        return;
+    m_readFailureQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_prompts.showMessage(texts::readException, QString());
+            m_readFailureQueued = false;
+        },
+        Qt::QueuedConnection);
+}

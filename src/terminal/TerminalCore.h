@@ -1,0 +1,152 @@
+#pragma once
+
+#include "PortsFolder.h"
+#include "Serial_io.h"
+#include "TerminalListModel.h"
+#include "TerminalSink.h"
+#include "TerminalState.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+class UserPrompts;
+
+// What the terminal core needs from the machine. The real program takes the defaults;
+// tests hand in their own ports folder, device list, pacing and clock.
+struct TerminalPlatform {
+    QString portsDir = PortsFolder::defaultLocation();
+    DeviceLister listDevices = &PortsFolder::systemDevices;
+    Pause pause = realPause();
+    std::function<QDateTime()> now = &QDateTime::currentDateTime;
+    Serial_io::DeviceMaker makeDevice;
+};
+
+// Colours of the terminal list.
+struct ListColours {
+    QColor background;
+    QColor text;
+};
+
+// The terminal: its state, the port's upkeep, the receive loop and the terminal list.
+// Widgets are views of what it holds; it changes through the operations below and says
+// what changed through its signals. No widgets here.
+class TerminalCore : public QObject, private TerminalSink {
+    Q_OBJECT
+public:
+    TerminalCore(UserPrompts& prompts, TerminalPlatform platform = {}, QObject* parent = nullptr);
+    ~TerminalCore() override;
+
+    TerminalState st;
+
+    Serial_io& io() { return m_io; }
+    PortsFolder& ports() { return m_ports; }
+    TerminalListModel& list() { return m_list; }
+    const TerminalLines& lines() const { return m_list.lines(); }
+
+    // Start-up: numbers the present devices, sets the defaults and opens the port.
+    void FormShow();
+
+    // Port control (PortControl.cpp).
+    void set_com(int show);
+    void set_comx(int com, int show);
+    void selectLineParameter(int TerminalState::*field, int value);
+    const PortMarks& marks() const { return m_marks; }
+
+    // Receive loop (ReceiveLoop.cpp).
+    void Timer1Timer();
+    // Receive work one tick may do before it yields to the window.
+    struct TickBudget {
+        int bytes = 4096;
+        int milliseconds = 8;
+    };
+    void setTickBudget(TickBudget budget) { m_budget = budget; }
+
+    // The terminal list.
+    void AddtoList(int newLine, const QString& s);
+    void Clear1Click();
+
+    // Display options (DisplayOptions.cpp).
+    void HexModeClick();
+    void Echo1Click();
+    void Unreadable1Click();
+    void Timestamp1Click();
+    void DateStamp1Click();
+    void OrvinTerminalClick();
+    void AddLinefeedton1Click();
+    ListColours listColours() const;
+
+    // What the window shows.
+    const QString& panel(int i) const { return m_panels.at(std::size_t(i)); }
+    void setPanel(int i, const QString& text);
+    const QString& title() const { return m_title; }
+    const QString& sendBox() const { return m_sendBox; }
+    void setSendBox(const QString& text) override;
+    const QStringList& macItems() const { return m_macItems; }
+    const QString& macText() const { return m_macText; }
+    void setMacText(const QString& text);
+    const QString& macHidden() const { return m_macHidden; }
+
+    // Hands each stamped received text to the capture; false when the write failed.
+    using CaptureWriter = std::function<bool(const QString&)>;
+    void setCaptureWriter(CaptureWriter writer) { m_capture = std::move(writer); }
+
+    static const QString readExceptionMessage;
+
+signals:
+    void panelChanged(int index, const QString& text);
+    void titleChanged(const QString& title);
+    void marksChanged();
+    void optionsChanged();
+    void sendBoxChanged(const QString& text);
+    void macBoxChanged();
+    void coloursChanged();
+    // Asks the view to put this line at its top (as far as it can scroll).
+    void scrollRequested(int topLine);
+
+private:
+    // TerminalSink: what the driver reflects of its sending.
+    bool copyToSendOn() const override { return st.CopyToSend1; }
+    bool echoOn() const override { return st.Echo1; }
+    bool multiplexOn() const override { return st.MUX1; }
+    void appendListLine(const QString& text) override;
+    void readFailed() override;
+
+    void setTitle(const QString& title);
+    void setMarks(const PortMarks& marks);
+    void showHexIndicator();
+    void showEchoIndicator();
+
+    // Receive loop steps.
+    enum class PassEnd { Continue, LineEnded, StopTick };
+    void runPasses(int firstByte);
+    PassEnd runPass(int byte);
+    bool takeEscape(int byte, QString* text);
+    QString stampForCapture(QString text);
+    bool capture(const QString& text);
+    void endLine(const QString& passText);
+    void captureAddress(const QString& finishedLine);
+    void scroll();
+
+    UserPrompts& m_prompts;
+    std::function<QDateTime()> m_now;
+    DeviceLister m_listDevices;
+    PortsFolder m_ports;
+    TerminalListModel m_list;
+    Serial_io m_io;
+    CaptureWriter m_capture;
+    TickBudget m_budget;
+
+    StatusPanels m_panels;
+    QString m_title;
+    PortMarks m_marks;
+    QString m_sendBox;
+    QStringList m_macItems;
+    QString m_macText;
+    QString m_macHidden;
+    QByteArray m_pendingEscape;
+    bool m_readFailureQueued = false;
+};

@@ -1,0 +1,91 @@
+#include "TerminalLines.h"
+
+#include <algorithm>
+
+namespace {
+bool fitsLatin1(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+} // namespace
+
+qsizetype TerminalLines::narrowEnd(int i) const
+{
+    return i + 1 < count() ? m_starts[std::size_t(i) + 1] : m_narrow.size();
+}
+
+QString TerminalLines::line(int i) const
+{
+    if (i < 0 || i >= count())
+        return {};
+    const auto wide = m_wide.constFind(i);
+    if (wide != m_wide.constEnd())
+        return *wide;
+    const qsizetype start = m_starts[std::size_t(i)];
+    return QString::fromLatin1(m_narrow.constData() + start, narrowEnd(i) - start);
+}
+
+qsizetype TerminalLines::lineLength(int i) const
+{
+    if (i < 0 || i >= count())
+        return 0;
+    const auto wide = m_wide.constFind(i);
+    if (wide != m_wide.constEnd())
+        return wide->size();
+    return narrowEnd(i) - m_starts[std::size_t(i)];
+}
+
+void TerminalLines::noteWidth(int i) { m_widest = std::max(m_widest, lineLength(i)); }
+
+void TerminalLines::addLine(const QString& text)
+{
+    m_starts.push_back(m_narrow.size());
+    if (fitsLatin1(text))
+        m_narrow.append(text.toLatin1());
+    else
+        m_wide.insert(count() - 1, text);
+    noteWidth(count() - 1);
+}
+
+void TerminalLines::appendToLast(const QString& text)
+{
+    if (isEmpty()) {
+        addLine(text);
+        return;
+    }
+    const int last = count() - 1;
+    auto wide = m_wide.find(last);
+    if (wide != m_wide.end()) {
+        wide->append(text);
+    } else if (fitsLatin1(text)) {
+        m_narrow.append(text.toLatin1());
+    } else {
+        // The last line turns 16-bit: move its bytes out of the shared buffer.
+        const QString widened = line(last) + text;
+        m_narrow.truncate(m_starts.back());
+        m_wide.insert(last, widened);
+    }
+    noteWidth(last);
+}
+
+void TerminalLines::removeLastChar()
+{
+    if (isEmpty())
+        return;
+    const int last = count() - 1;
+    auto wide = m_wide.find(last);
+    if (wide != m_wide.end())
+        wide->chop(1);
+    else if (m_narrow.size() > m_starts.back())
+        m_narrow.chop(1);
+}
+
+void TerminalLines::clear()
+{
+    m_narrow.clear();
+    m_narrow.squeeze();
+    m_starts.clear();
+    m_starts.shrink_to_fit();
+    m_wide.clear();
+    m_widest = 0;
+}

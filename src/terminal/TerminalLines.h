@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <vector>
+
+// The lines of the terminal, stored compactly: received text is 8-bit, so lines are kept
+// as Latin-1 bytes back to back, and only a line that holds a character above U+00FF
+// (typed or pasted text) is kept as a 16-bit string of its own. Only the last line ever
+// changes; appending to it and opening a new line are O(1).
+class TerminalLines {
+public:
+    int count() const { return int(m_starts.size()); }
+    bool isEmpty() const { return m_starts.empty(); }
+    QString line(int i) const;
+    QString lastLine() const { return isEmpty() ? QString() : line(count() - 1); }
+    qsizetype lineLength(int i) const;
+    // The longest line seen since the last clear, in characters.
+    qsizetype widestLine() const { return m_widest; }
+
+    void addLine(const QString& text);
+    void appendToLast(const QString& text);
+    void removeLastChar();
+    void clear();
+
+private:
+    qsizetype narrowEnd(int i) const;
+    void noteWidth(int i);
+
+    QByteArray m_narrow;
+    std::vector<qsizetype> m_starts;
+    QHash<int, QString> m_wide;
+    qsizetype m_widest = 0;
+};

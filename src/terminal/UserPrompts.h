@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// What the terminal asks of a person. The window answers with modal dialogs, whose
+// nested event loops keep the receive timer running; tests answer from a script.
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+    // A modal message box; `detail` is an optional second text with the reason.
+    virtual void showMessage(const QString& text, const QString& detail) = 0;
+};

@@ -1,0 +1,16 @@
+#include "Fonts.h"
+
+#include <QApplication>
+#include <QFont>
+
+void useWindowsFontsOrStandIns()
+{
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Courier"),
+                               {QStringLiteral("Nimbus Mono PS"), QStringLiteral("Liberation Mono"),
+                                QStringLiteral("DejaVu Sans Mono")});
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPointSize(8);
+    QApplication::setFont(tahoma);
+}

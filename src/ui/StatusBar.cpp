@@ -1,0 +1,25 @@
+#include "StatusBar.h"
+
+#include <QLabel>
+
+StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent)
+{
+    setObjectName(QStringLiteral("StatusBar1"));
+    setFixedHeight(19 + 2);
+    for (std::size_t i = 0; i < m_panels.size(); ++i) {
+        auto* panel = new QLabel(this);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i));
+        panel->setFixedWidth(panelWidths[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setTextFormat(Qt::PlainText);
+        addWidget(panel);
+        m_panels[i] = panel;
+    }
+}
+
+QString StatusBar::panelText(int index) const { return m_panels.at(std::size_t(index))->text(); }
+
+void StatusBar::setPanelText(int index, const QString& text)
+{
+    m_panels.at(std::size_t(index))->setText(text);
+}

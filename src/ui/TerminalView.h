@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QListView>
+
+class TerminalCore;
+class QMenu;
+
+// ListBox1: the terminal list on screen. A view of the core's list model, with uniform
+// rows so that a list of millions of lines scrolls at once.
+class TerminalView : public QListView {
+    Q_OBJECT
+public:
+    TerminalView(TerminalCore& core, QWidget* parent = nullptr);
+    QMenu* popupMenu() const { return m_popup; }
+
+    static constexpr int rowHeight = 13;
+
+    void applyColours();
+    void scrollToTopLine(int topLine);
+
+private:
+    TerminalCore& m_core;
+    QMenu* m_popup;
+};
