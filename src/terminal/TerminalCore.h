@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -65,6 +66,28 @@ public:
     };
     void setTickBudget(TickBudget budget) { m_budget = budget; }
 
+    // Sending module commands (ModuleSend.cpp): framed or in the plain form.
+    void mc_puts(const QString& s);
+    void mc_puts_cmd(const QString& s);
+
+    // Multiplexing controls (MuxControls.cpp): the Multiplex box, SELECT, CLOSE, Channel.
+    void MUX1Click();   // runs after st.MUX1 has changed
+    void SELECTClick();
+    void ChannelChange(); // runs on every change of the Channel text
+    void CLOSECHClick();
+    const QString& channelText() const { return m_channelText; }
+    void setChannelText(const QString& text);
+    // Hints that follow the state: of "MUX1", "SELECT" and "CLOSECH".
+    QString hint(const QString& control) const { return m_hints.value(control); }
+
+    // Sending by hand (TransmitPath.cpp).
+    void SendDataClick();
+    void ListBox1KeyPress(QChar key);
+    void COMMANDClick();
+    void SCR1Click();
+    void HexModeWrite1Click();
+    void CopyToSend1Click();
+
     // The terminal list.
     void AddtoList(int newLine, const QString& s);
     void Clear1Click();
@@ -104,6 +127,7 @@ signals:
     void sendBoxChanged(const QString& text);
     void macBoxChanged();
     void coloursChanged();
+    void hintChanged(const QString& control, const QString& hint);
     // Asks the view to put this line at its top (as far as it can scroll).
     void scrollRequested(int topLine);
 
@@ -147,6 +171,8 @@ private:
     QStringList m_macItems;
     QString m_macText;
     QString m_macHidden;
+    QString m_channelText;
+    QHash<QString, QString> m_hints;
     QByteArray m_pendingEscape;
     bool m_readFailureQueued = false;
 };

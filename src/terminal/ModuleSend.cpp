@@ -1,0 +1,37 @@
+// The send operations of the module commands: a frame on the current link in
+// multiplexing mode (or while the control link is chosen), else the plain form.
+#include "TerminalCore.h"
+
+#include "ByteRendering.h"
+#include "MuxFraming.h"
+
+void TerminalCore::mc_puts(const QString& s)
+{
+    if (st.MUX1 || st.muxLink == mux::controlLink) {
+        if (st.Echo1)
+            AddtoList(1, mux::traceLine(st.muxLink, s));
+        for (const QByteArray& frame : mux::frames(st.muxLink, s))
+            for (const char byte : frame)
+                m_io.c_putc(static_cast<unsigned char>(byte));
+        if (st.CopyToSend1)
+            setSendBox(s);
+        return;
+    }
+    m_io.c_putc(ascii::CR);
+    m_io.c_puts(s);
+    m_io.c_putc(ascii::LF);
+    if (st.CopyToSend1)
+        setSendBox(s);
+}
+
+void TerminalCore::mc_puts_cmd(const QString& s)
+{
+    if (!st.MUX1) {
+        mc_puts(s);
+        return;
+    }
+    const int link = st.muxLink;
+    st.muxLink = mux::controlLink;
+    mc_puts(s);
+    st.muxLink = link;
+}

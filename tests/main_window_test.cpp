@@ -1,0 +1,136 @@
+// The main window, driven offscreen as a person would drive it.
+#include "CoreFixture.h"
+#include "StatusBar.h"
+#include "TMain.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_unique<TMain>(profile.platform(clock), &prompts);
+    }
+    PtyPeer& plug(int port)
+    {
+        auto& peer = peers[port];
+        peer = std::make_unique<PtyPeer>();
+        profile.link(port, peer->devicePath());
+        return *peer;
+    }
+    void showWindow()
+    {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
+    QStringList checkedPortItems()
+    {
+        QStringList names;
+        for (QAction* a : window->findChildren<QAction*>())
+            if (a->isChecked() && a->objectName().startsWith("COM", Qt::CaseInsensitive))
+                names.append(a->objectName());
+        return names;
+    }
+
+    TestProfile profile;
+    VirtualClock clock;
+    ScriptedPrompts prompts;
+    std::map<int, std::unique_ptr<PtyPeer>> peers;
+    std::unique_ptr<TMain> window;
+};
+
+TEST_F(MainWindowTest, FirstShowOpensComOne)
+{
+    plug(1);
+    showWindow();
+    EXPECT_EQ(window->windowTitle(), "Serivox COM1 115200 8N1- Online");
+    EXPECT_EQ(window->statusPanels()->panelText(0), "COM1 115200 8N1- Online");
+    EXPECT_EQ(checkedPortItems(), QStringList{"COM1"});
+    EXPECT_TRUE(action("B115200")->isChecked());
+    EXPECT_TRUE(action("NoParity1")->isChecked());
+    EXPECT_TRUE(action("N8DataBits1")->isChecked());
+    EXPECT_TRUE(action("N1stopbit1")->isChecked());
+    EXPECT_FALSE(action("B9600")->isChecked());
+    auto* mac = window->findChild<QComboBox*>("ComboBox1");
+    ASSERT_NE(mac, nullptr);
+    EXPECT_EQ(mac->currentText(), "Unknown MAC     ");
+}
+
+TEST_F(MainWindowTest, PortItemsSelectTheirOwnPort)
+{
+    plug(1);
+    plug(29);
+    showWindow();
+    QAction* com29 = action("COM291");
+    ASSERT_NE(com29, nullptr);
+    EXPECT_EQ(com29->text(), "COM29");
+    com29->trigger();
+    EXPECT_EQ(window->windowTitle(), "Serivox COM29 115200 8N1- Online");
+    EXPECT_EQ(checkedPortItems(), QStringList{"COM291"});
+
+    action("COM1001")->trigger(); // not there
+    EXPECT_EQ(prompts.messages, QStringList{"Unable to Open Port COM100"});
+    EXPECT_EQ(window->windowTitle(), "Serivox COM100 - OffLine");
+    EXPECT_EQ(checkedPortItems(), QStringList{"COM1001"});
+}
+
+TEST_F(MainWindowTest, MenusHoldEveryPortAndParameter)
+{
+    showWindow();
+    QStringList menus;
+    for (QAction* a : window->menuBar()->actions())
+        menus.append(a->text());
+    EXPECT_EQ(menus, (QStringList{"&File", "COM", "Parameters", "View"}));
+    EXPECT_EQ(action("COM1")->text(), "COM&1");
+    EXPECT_EQ(action("COM10")->text(), "COM1&0");
+    EXPECT_EQ(action("Com18")->text(), "COM18");
+    EXPECT_EQ(action("COM211")->text(), "COM21");
+    for (int port = 1; port <= 100; ++port) {
+        const QString caption = QStringLiteral("COM%1").arg(port);
+        int found = 0;
+        for (QAction* a : window->findChildren<QAction*>())
+            if (QString(a->text()).remove('&') == caption && a->isCheckable())
+                ++found;
+        EXPECT_EQ(found, 1) << port;
+    }
+    auto* group = window->findChild<QMenu*>("COM911001");
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title(), "COM91-100");
+    EXPECT_EQ(group->actions().size(), 10);
+}
+
+TEST_F(MainWindowTest, ParametersAndOptionsAreCheckItems)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    action("B9600")->trigger();
+    action("EvenParity1")->trigger();
+    EXPECT_EQ(window->windowTitle(), "Serivox COM1 9600 8E1- Online");
+    EXPECT_TRUE(action("B9600")->isChecked());
+    EXPECT_FALSE(action("B115200")->isChecked());
+
+    action("Echo1")->trigger();
+    EXPECT_TRUE(action("Echo1")->isChecked());
+    EXPECT_EQ(window->statusPanels()->panelText(2), "Echo");
+    action("HexMode")->trigger();
+    EXPECT_EQ(window->statusPanels()->panelText(3), "Hex");
+
+    module.send("OK\r");
+    auto* list = window->findChild<QListView*>("ListBox1");
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 2; }, 3000));
+    EXPECT_EQ(list->model()->index(0, 0).data().toString(), "4F 4B 0D ");
+    EXPECT_EQ(list->model()->index(1, 0).data().toString(), "RX<= ");
+    action("Clear2")->trigger();
+    EXPECT_EQ(list->model()->rowCount(), 0);
+}
+
+} // namespace

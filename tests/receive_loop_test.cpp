@@ -1,0 +1,180 @@
+// The receive loop: what bytes from the module become in the terminal list.
+#include "CoreFixture.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+struct Options {
+    bool hex = false;
+    bool unreadable = false;
+    bool echo = false;
+    bool linefeedEndsLine = false;
+};
+
+struct RenderCase {
+    const char* name;
+    QByteArray bytes;
+    Options options;
+    QStringList lines;
+};
+
+void PrintTo(const RenderCase& c, std::ostream* os) { *os << c.name; }
+
+class RenderTest : public CoreFixture, public ::testing::WithParamInterface<RenderCase> {};
+
+TEST_P(RenderTest, ShowsBytesAsTheOptionsSay)
+{
+    const RenderCase& c = GetParam();
+    startOn(1);
+    core->st.HexMode = c.options.hex;
+    core->st.Unreadable1 = c.options.unreadable;
+    core->st.Echo1 = c.options.echo;
+    core->st.AddLinefeedton1 = c.options.linefeedEndsLine;
+    receive(c.bytes);
+    EXPECT_EQ(lines(), c.lines);
+}
+
+const Options hex{.hex = true};
+const Options unreadable{.unreadable = true};
+const Options echo{.echo = true};
+const Options linefeeds{.linefeedEndsLine = true};
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, RenderTest,
+    ::testing::Values(
+        RenderCase{"firstByteOpensALineWithoutPrefix", "A", echo, {"A"}},
+        RenderCase{"crEndsTheLineAndEchoPrefixesTheNext", "OK\r", echo, {"OK", "RX<= "}},
+        RenderCase{"lfAddsNothingByDefault", "OK\r\n", {}, {"OK", ""}},
+        RenderCase{"lfEndsALineWhenAsked", "OK\r\n", linefeeds, {"OK", "", ""}},
+        RenderCase{"hexShowsAndStillEndsOnCr", "OK\r", hex, {"4F 4B 0D ", ""}},
+        RenderCase{"codeInBrackets", "\xBF", {}, {"<BF>"}},
+        RenderCase{"unreadableAsCharacter", "\xBF", unreadable, {QString(QChar(0xBF))}},
+        RenderCase{"tabIsACodeAndDelIsACharacter", "\t\x7F", {}, {"<09>\x7F"}},
+        RenderCase{"nulAndHighBytes", QByteArray("\x00\xFF", 2), {}, {"<00><FF>"}},
+        RenderCase{"backspaceRemovesTheLastCharacter", "AB\bC", {}, {"AC"}},
+        RenderCase{"backspaceOnAnEmptyLineRemovesNothing", "\b", {}, {""}},
+        RenderCase{"backspaceInHexIsShown", "A\b", hex, {"41 08 "}},
+        RenderCase{"clearScreenEmptiesTheList", "old\r\x1b[2Jnew", {}, {"new"}},
+        RenderCase{"clearScreenAlsoInHex", "old\r\x1b[2J", hex, {""}},
+        RenderCase{"otherEscapesShowTheirCharacters", "\x1b[2K", {}, {"\x1b[2K"}},
+        RenderCase{"otherEscapesInHex", "\x1b[31", hex, {"1B 5B 33 31 "}},
+        RenderCase{"crInsideAnEscapeEndsNoLine", "\x1b\r\r\rA", {}, {"\x1b\r\r\rA"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+using ReceiveTest = CoreFixture;
+
+TEST_F(ReceiveTest, AnEscapeSplitAcrossReadsWaitsForItsRest)
+{
+    PtyPeer& module = startOn(1);
+    receive("text\r");
+    module.send("\x1b[");
+    tick(3);
+    EXPECT_EQ(lines(), (QStringList{"text", ""}));
+    receive("2Jafter");
+    EXPECT_EQ(lines(), QStringList{"after"});
+}
+
+TEST_F(ReceiveTest, LongRunsAndBurstsOfLinesArriveWhole)
+{
+    startOn(1);
+    const QByteArray run(300, 'x');
+    receive(run);
+    EXPECT_EQ(lines(), QStringList{QString(run)});
+
+    core->Clear1Click();
+    QByteArray burst;
+    QStringList expected;
+    for (int i = 0; i < 400; ++i) {
+        burst += "line " + QByteArray::number(i) + "\r";
+        expected.append(QStringLiteral("line %1").arg(i));
+    }
+    expected.append("");
+    peers.at(1)->send(burst);
+    // A tick is not limited to one line: the burst is in within a few ticks, in order.
+    EXPECT_TRUE(tickUntil([&] { return lines().size() == expected.size(); }, 20));
+    EXPECT_EQ(lines(), expected);
+}
+
+TEST_F(ReceiveTest, InquiryResultsFillTheMacBoxOnce)
+{
+    startOn(1);
+    receive("INQUIRY 00:07:80:12:34:56 200404\r");
+    receive("INQUIRY_PARTIAL 00:07:80:aa:bb:cc\r");
+    receive("INQUIRY 00:07:80:12:34:56 200404\r");
+    EXPECT_EQ(core->macItems(), (QStringList{"00:07:80:12:34:56", "00:07:80:aa:bb:cc"}));
+    EXPECT_EQ(core->macText(), "00:07:80:aa:bb:cc");
+    EXPECT_EQ(core->macHidden(), "00:07:80:12:34:56");
+    receive("inquiry 11:22:33:44:55:66\rNAME 00:11\r");
+    EXPECT_EQ(core->macItems().size(), 2);
+}
+
+TEST_F(ReceiveTest, StampsApplyOnlyWhileLogging)
+{
+    const QDateTime noon(QDate(2026, 12, 9), QTime(12, 0, 0));
+    TerminalPlatform platform = profile.platform(clock);
+    platform.now = [noon] { return noon; };
+    core = std::make_unique<TerminalCore>(prompts, platform);
+    QStringList captured;
+    core->setCaptureWriter([&](const QString& text) {
+        captured.append(text);
+        return true;
+    });
+    startOn(1);
+    core->st.Timestamp1 = true;
+    core->st.DateStamp1 = true;
+    receive("A");
+    EXPECT_EQ(lines(), QStringList{"A"});
+    EXPECT_EQ(core->panel(3), "    ");
+    EXPECT_TRUE(captured.isEmpty());
+
+    core->st.DateStamp1 = false;
+    core->st.Log1 = true;
+    receive("OK\r\n");
+    EXPECT_EQ(lines(), (QStringList{"A12:00:00,O12:00:00,K12:00:00,", "12:00:00,"}));
+    EXPECT_EQ(core->panel(3), "12:00:00");
+    EXPECT_EQ(captured, (QStringList{"12:00:00,O", "12:00:00,K", "12:00:00,",
+                                     "12:00:00,A12:00:00,O12:00:00,K12:00:00,", "12:00:00,"}));
+
+    core->st.DateStamp1 = true;
+    captured.clear();
+    receive("B");
+    EXPECT_EQ(captured, QStringList{"09-12-2026,12:00:00,B"});
+}
+
+TEST_F(ReceiveTest, EachTickKeepsTheNewestLinesInView)
+{
+    startOn(1);
+    QSignalSpy scrolls(core.get(), &TerminalCore::scrollRequested);
+    receive("1\r2\r3\r");
+    EXPECT_EQ(scrolls.count(), 0); // fewer than ten lines: nothing moves
+    receive("4\r5\r6\r7\r8\r9\r10\r11\r");
+    ASSERT_GE(scrolls.count(), 1);
+    EXPECT_EQ(scrolls.last().at(0).toInt(), core->lines().count() - 10);
+    EXPECT_EQ(core->list().rowCount(), core->lines().count());
+}
+
+TEST_F(ReceiveTest, DisplayOptionHandlersSetPanelsAndColours)
+{
+    startOn(1);
+    core->HexModeClick();
+    EXPECT_EQ(core->panel(3), "Hex");
+    core->Echo1Click();
+    EXPECT_EQ(core->panel(2), "Echo");
+    core->Echo1Click();
+    EXPECT_EQ(core->panel(2), "    ");
+    core->st.HexModeWrite1 = true;
+    core->HexModeClick();
+    EXPECT_EQ(core->panel(3), "Hex Write");
+    core->st.HexModeWrite1 = false;
+    core->HexModeClick();
+    EXPECT_EQ(core->panel(3), "Hex");
+
+    EXPECT_EQ(core->listColours().background, QColor(232, 232, 255));
+    EXPECT_EQ(core->listColours().text, QColor(0, 0, 255));
+    core->OrvinTerminalClick();
+    EXPECT_EQ(core->listColours().background, QColor(0, 0, 0));
+    EXPECT_EQ(core->listColours().text, QColor(0, 255, 0));
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+// The serial driver over a real pseudo-terminal: exact bytes, pacing, reads, open rules.
+#include "CoreFixture.h"
+
+#include <thread>
+
+namespace {
+
+class DriverTest : public CoreFixture {
+protected:
+    Serial_io& io() { return core->io(); }
+};
+
+struct SendCase {
+    const char* name;
+    bool multiplex;
+    std::function<void(Serial_io&)> send;
+    QByteArray wire;
+    qint64 virtualMs;
+};
+
+void PrintTo(const SendCase& c, std::ostream* os) { *os << c.name; }
+
+class DriverSendTest : public DriverTest, public ::testing::WithParamInterface<SendCase> {};
+
+TEST_P(DriverSendTest, WritesExactBytesAtTheirPace)
+{
+    const SendCase& c = GetParam();
+    PtyPeer& module = startOn(1);
+    core->st.MUX1 = c.multiplex;
+    clock.forget();
+    const qint64 before = clock.now();
+    c.send(io());
+    EXPECT_EQ(module.readExactly(c.wire.size()), c.wire);
+    EXPECT_EQ(module.read(20), QByteArray());
+    EXPECT_EQ(clock.now() - before, c.virtualMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sends, DriverSendTest,
+    ::testing::Values(
+        SendCase{"putsAddsCr", false, [](Serial_io& io) { io.c_puts("AT"); }, "AT\r", 50},
+        SendCase{"putsInMultiplexAddsNothing", true, [](Serial_io& io) { io.c_puts("AT"); },
+                 "AT", 40},
+        SendCase{"putsOfEmptyTextIsALoneCr", false, [](Serial_io& io) { io.c_puts(""); }, "\r", 10},
+        SendCase{"writeAddsNothing", false, [](Serial_io& io) { io.c_write("+++"); }, "+++", 30},
+        SendCase{"putcSendsTheLowByte", false, [](Serial_io& io) { io.c_putc(0x20AC); }, "\xAC",
+                 10},
+        SendCase{"textCharactersLoseTheirHighByte", true,
+                 [](Serial_io& io) { io.c_write(QString(QChar(0x20AC)) + QChar(0xFF)); },
+                 "\xAC\xFF", 20}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DriverTest, PutsSpacesCharactersTwentyMillisecondsApart)
+{
+    startOn(1);
+    clock.forget();
+    const qint64 start = clock.now();
+    io().c_puts("ABC");
+    std::vector<qint64> at;
+    for (const auto& w : clock.writes())
+        at.push_back(w.at - start);
+    EXPECT_EQ(at, (std::vector<qint64>{0, 20, 40, 60}));
+}
+
+TEST_F(DriverTest, PutsReflectsInTheTerminalBeforeWriting)
+{
+    startOn(1);
+    core->st.Echo1 = true;
+    core->st.CopyToSend1 = true;
+    io().c_puts("hello");
+    EXPECT_EQ(core->sendBox(), "hello");
+    EXPECT_EQ(lines(), QStringList{"hello"});
+    io().c_puts("");
+    EXPECT_EQ(core->sendBox(), "");
+    EXPECT_EQ(lines(), (QStringList{"hello", ""}));
+}
+
+TEST_F(DriverTest, WithNoPortOpenOnlyPutcTakesTime)
+{
+    core->st.Echo1 = true;
+    core->st.CopyToSend1 = true;
+    io().c_puts("AT");
+    EXPECT_EQ(clock.now(), 0);
+    EXPECT_EQ(core->sendBox(), "");
+    EXPECT_TRUE(lines().isEmpty());
+
+    io().c_write("+++");
+    EXPECT_EQ(core->sendBox(), "+++");
+    EXPECT_EQ(clock.now(), 0);
+
+    io().c_putc('A');
+    EXPECT_EQ(clock.now(), 10);
+    EXPECT_TRUE(clock.writes().empty());
+}
+
+TEST_F(DriverTest, BytesLeaveAboutTenMillisecondsApartInRealTime)
+{
+    PtyPeer& module = plug(1);
+    ScriptedPrompts quiet;
+    TerminalPlatform platform = profile.platform(clock);
+    platform.pause = realPause();
+    platform.makeDevice = {};
+    TerminalCore realTime(quiet, platform);
+    realTime.FormShow();
+    ASSERT_TRUE(realTime.io().isOpen());
+
+    std::vector<PtyPeer::TimedByte> arrived;
+    std::thread reader([&] { arrived = module.readTimed(6, 5000); });
+    realTime.io().c_write("ABCDEF");
+    reader.join();
+    ASSERT_EQ(arrived.size(), 6u);
+    for (std::size_t i = 1; i < arrived.size(); ++i) {
+        const double gapMs = double(arrived[i].nanoseconds - arrived[i - 1].nanoseconds) / 1e6;
+        EXPECT_GT(gapMs, 7.0) << "gap " << i;
+    }
+}
+
+TEST_F(DriverTest, ReadsEveryByteValueAndNothingWhenIdle)
+{
+    PtyPeer& module = startOn(1);
+    EXPECT_EQ(io().c_getc(), Serial_io::noByte);
+    module.send(QByteArray("\xFF\x00\x41", 3));
+    EXPECT_EQ(io().c_getc(), 255);
+    EXPECT_EQ(io().c_getc(), 0);
+    EXPECT_EQ(io().c_getc_checked(), 0x41);
+    EXPECT_EQ(io().c_getc(), Serial_io::noByte);
+}
+
+TEST_F(DriverTest, CheckedReadFindsAnUnpluggedDevice)
+{
+    startOn(1);
+    unplug(1);
+    EXPECT_EQ(io().c_getc(), Serial_io::noByte);
+    EXPECT_EQ(io().c_getc_checked(), Serial_io::portLost);
+    io().c_puts("AT"); // the port test fails: nothing happens
+    EXPECT_EQ(clock.now(), 0);
+    io().c_close();
+    EXPECT_FALSE(io().isOpen());
+    EXPECT_EQ(io().c_getc_checked(), Serial_io::noByte);
+}
+
+TEST_F(DriverTest, OpensOnlyNumberedPortsThatAreThere)
+{
+    plug(5);
+    profile.link(6, profile.configHome() + "/no-such-device");
+    struct Case {
+        int port;
+        int opened;
+    };
+    for (const Case c : {Case{5, 1}, Case{6, 0}, Case{7, 0}, Case{0, 0}, Case{-5, 0},
+                         Case{101, 0}, Case{5000, 0}}) {
+        EXPECT_EQ(io().c_open(c.port, 115200, 8, 0, 1), c.opened) << "port " << c.port;
+        EXPECT_EQ(io().isOpen(), c.opened == 1) << "port " << c.port;
+        if (!c.opened) {
+            EXPECT_FALSE(io().lastOpenFailure().isEmpty());
+        }
+        io().c_close();
+        io().c_close(); // closing a closed port does nothing
+    }
+}
+
+TEST_F(DriverTest, LineSettingsTheDeviceCannotTakeRefuseTheOpen)
+{
+    plug(1);
+    EXPECT_EQ(io().c_open(1, 0, 8, 0, 1), 0);
+    EXPECT_EQ(io().c_open(1, 9600, 9, 0, 1), 0);
+    EXPECT_EQ(io().c_open(1, 9600, 8, 7, 1), 0);
+    EXPECT_FALSE(io().isOpen());
+    // Stop bits other than 1 and 2 keep the port's own setting.
+    EXPECT_EQ(io().c_open(1, 9600, 7, 1, 0), 1);
+    EXPECT_EQ(io().c_open(1, 300, 8, 2, 2), 1);
+}
+
+TEST_F(DriverTest, EveryOpenRestoresTheTimeouts)
+{
+    startOn(1);
+    CommTimeouts shorter;
+    shorter.ReadTotalTimeoutConstant = 1;
+    shorter.ReadTotalTimeoutMultiplier = 1;
+    ASSERT_TRUE(io().setTimeouts(shorter));
+    EXPECT_EQ(io().c_getc(), Serial_io::noByte);
+    EXPECT_EQ(io().timeouts().oneByteReadLimitMs(), 2);
+
+    core->set_com(1);
+    EXPECT_EQ(io().timeouts(), CommTimeouts{});
+    EXPECT_EQ(io().timeouts().oneByteReadLimitMs(), 30);
+    EXPECT_EQ(io().timeouts().oneByteWriteLimitMs(), 20);
+    io().c_close();
+    EXPECT_FALSE(io().setTimeouts(shorter));
+}
+
+} // namespace

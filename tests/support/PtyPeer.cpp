@@ -1,0 +1,107 @@
+#include "PtyPeer.h"
+
+#include <QElapsedTimer>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <termios.h>
+#include <unistd.h>
+
+PtyPeer::PtyPeer() { openPair(); }
+
+PtyPeer::~PtyPeer() { unplug(); }
+
+void PtyPeer::openPair()
+{
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
+        throw std::runtime_error("no pseudo-terminal");
+    m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
+    m_slave = ::open(m_slavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios raw;
+    ::tcgetattr(m_slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(m_slave, TCSANOW, &raw);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+}
+
+void PtyPeer::unplug()
+{
+    if (m_slave >= 0)
+        ::close(m_slave);
+    if (m_master >= 0)
+        ::close(m_master);
+    m_slave = m_master = -1;
+}
+
+void PtyPeer::plugBack()
+{
+    unplug();
+    openPair();
+}
+
+void PtyPeer::send(const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (errno != EAGAIN && errno != EINTR)
+            return;
+        else
+            waitReadable(1);
+    }
+}
+
+bool PtyPeer::waitReadable(int timeoutMs)
+{
+    pollfd p{m_master, POLLIN, 0};
+    return ::poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN);
+}
+
+QByteArray PtyPeer::read(int waitMs, int quietMs)
+{
+    QByteArray bytes;
+    if (m_master < 0)
+        return bytes;
+    int wait = waitMs;
+    char buffer[4096];
+    while (waitReadable(wait)) {
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        bytes.append(buffer, n);
+        wait = quietMs;
+    }
+    return bytes;
+}
+
+QByteArray PtyPeer::readExactly(qsizetype n, int timeoutMs)
+{
+    QByteArray bytes;
+    for (const TimedByte& b : readTimed(n, timeoutMs))
+        bytes.append(char(b.byte));
+    return bytes;
+}
+
+std::vector<PtyPeer::TimedByte> PtyPeer::readTimed(qsizetype n, int timeoutMs)
+{
+    std::vector<TimedByte> bytes;
+    QElapsedTimer clock;
+    clock.start();
+    while (qsizetype(bytes.size()) < n && m_master >= 0) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0 || !waitReadable(int(left)))
+            break;
+        unsigned char buffer[4096];
+        const size_t want = std::min<size_t>(sizeof buffer, size_t(n - qsizetype(bytes.size())));
+        const ssize_t got = ::read(m_master, buffer, want);
+        const qint64 now = clock.nsecsElapsed();
+        for (ssize_t i = 0; i < got; ++i)
+            bytes.push_back({now, buffer[i]});
+    }
+    return bytes;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+// The module's end of a serial line: the master side of a pseudo-terminal. The program
+// opens the slave side; the test sees every byte written and can answer, unplug the
+// device (close the master) and plug a new one in.
+class PtyPeer {
+public:
+    PtyPeer();
+    ~PtyPeer();
+    PtyPeer(const PtyPeer&) = delete;
+    PtyPeer& operator=(const PtyPeer&) = delete;
+
+    const QString& devicePath() const { return m_slavePath; }
+    bool plugged() const { return m_master >= 0; }
+
+    void send(const QByteArray& bytes);
+    // Whatever arrives within `waitMs`, returning as soon as the line has been quiet
+    // for `quietMs` after the first byte.
+    QByteArray read(int waitMs = 200, int quietMs = 50);
+    // Exactly n bytes, or fewer when `timeoutMs` passes first.
+    QByteArray readExactly(qsizetype n, int timeoutMs = 3000);
+
+    struct TimedByte {
+        qint64 nanoseconds; // arrival, on a monotonic clock
+        unsigned char byte;
+    };
+    std::vector<TimedByte> readTimed(qsizetype n, int timeoutMs = 3000);
+
+    void unplug();   // the device goes away
+    void plugBack(); // a fresh pseudo-terminal, at a new device path
+
+private:
+    void openPair();
+    bool waitReadable(int timeoutMs);
+
+    int m_master = -1;
+    int m_slave = -1; // held open so the line stays raw while the program reopens it
+    QString m_slavePath;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "UserPrompts.h"
+
+#include <QStringList>
+#include <functional>
+
+// Answers the terminal's questions in tests and remembers what it was shown.
+class ScriptedPrompts : public UserPrompts {
+public:
+    void showMessage(const QString& text, const QString& detail) override
+    {
+        messages.append(text);
+        details.append(detail);
+        if (whileShown)
+            whileShown(); // what runs while a modal box is open
+    }
+
+    QStringList messages;
+    QStringList details;
+    std::function<void()> whileShown;
+};

@@ -1,0 +1,40 @@
+#include "VirtualClock.h"
+
+#include "QtSerialDevice.h"
+
+namespace {
+
+class RecordingDevice : public QtSerialDevice {
+public:
+    explicit RecordingDevice(VirtualClock& clock) : m_clock(clock) {}
+    void writeByte(unsigned char byte, int limitMs) override
+    {
+        m_clock.noteWrite(byte);
+        QtSerialDevice::writeByte(byte, limitMs);
+    }
+
+private:
+    VirtualClock& m_clock;
+};
+
+} // namespace
+
+Pause VirtualClock::pause()
+{
+    return [this](int ms) { m_now += ms; };
+}
+
+Serial_io::DeviceMaker VirtualClock::recordingDevices()
+{
+    return [this]() -> std::unique_ptr<SerialDevice> {
+        return std::make_unique<RecordingDevice>(*this);
+    };
+}
+
+QByteArray VirtualClock::writtenBytes() const
+{
+    QByteArray bytes;
+    for (const Write& w : m_writes)
+        bytes.append(char(w.byte));
+    return bytes;
+}
