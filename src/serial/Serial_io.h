@@ -33,6 +33,9 @@ public:
     int c_getc();
     int c_getc_checked();
 
+    // The pacing pause, for senders that keep silences of their own (guard times).
+    void sleep(int ms) { m_pause(ms); }
+
     bool isOpen() const { return m_open; }
     // Why the last c_open failed, for a person to read.
     const QString& lastOpenFailure() const { return m_lastOpenFailure; }
