@@ -5,7 +5,7 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QListView>
+#include <QAbstractItemView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -124,13 +124,30 @@ TEST_F(MainWindowTest, ParametersAndOptionsAreCheckItems)
     EXPECT_EQ(window->statusPanels()->panelText(3), "Hex");
 
     module.send("OK\r");
-    auto* list = window->findChild<QListView*>("ListBox1");
+    auto* list = window->findChild<QAbstractItemView*>("ListBox1");
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 2; }, 3000));
     EXPECT_EQ(list->model()->index(0, 0).data().toString(), "4F 4B 0D ");
     EXPECT_EQ(list->model()->index(1, 0).data().toString(), "RX<= ");
     action("Clear2")->trigger();
     EXPECT_EQ(list->model()->rowCount(), 0);
+}
+
+TEST_F(MainWindowTest, TheNewestLineStaysInView)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    QByteArray many;
+    for (int i = 0; i < 300; ++i)
+        many += "line " + QByteArray::number(i) + "\r";
+    module.send(many + "last");
+    auto* list = window->findChild<QAbstractItemView*>("ListBox1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 301; }, 5000));
+    QTest::qWait(50);
+    const QModelIndex newest = list->model()->index(300, 0);
+    EXPECT_EQ(newest.data().toString(), "last");
+    EXPECT_TRUE(list->viewport()->rect().intersects(list->visualRect(newest)));
+    EXPECT_FALSE(list->viewport()->rect().intersects(list->visualRect(list->model()->index(0, 0))));
 }
 
 } // namespace

@@ -61,17 +61,10 @@ void TerminalListModel::publish()
         endInsertRows();
     }
     m_firstDirty = -1;
-    if (m_lines.widestLine() > m_publishedWidest && m_published > 0) {
-        // Views with uniform rows take the size of the first; tell them it grew.
+    if (m_lines.widestLine() > m_publishedWidest) {
         m_publishedWidest = m_lines.widestLine();
-        emit dataChanged(index(0), index(0), {Qt::SizeHintRole});
+        emit widestLineGrew();
     }
-}
-
-void TerminalListModel::setCellSize(int charWidth, int rowHeight)
-{
-    m_charWidth = charWidth;
-    m_rowHeight = rowHeight;
 }
 
 int TerminalListModel::rowCount(const QModelIndex& parent) const
@@ -83,12 +76,5 @@ QVariant TerminalListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_published)
         return {};
-    switch (role) {
-    case Qt::DisplayRole:
-        return m_lines.line(index.row());
-    case Qt::SizeHintRole:
-        return QSize(int(m_publishedWidest + 1) * m_charWidth + 4, m_rowHeight);
-    default:
-        return {};
-    }
+    return role == Qt::DisplayRole ? QVariant(m_lines.line(index.row())) : QVariant();
 }

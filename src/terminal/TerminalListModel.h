@@ -3,7 +3,6 @@
 #include "TerminalLines.h"
 
 #include <QAbstractListModel>
-#include <QSize>
 
 // The terminal list as a model for a list view. Changes collect in the lines and are
 // told to the views in one step (publish), once per receive tick or after a handler,
@@ -23,11 +22,12 @@ public:
     // Tells the views what changed since the last call.
     void publish();
 
-    // Row height and character width of the view's font, for the size hint of a row.
-    void setCellSize(int charWidth, int rowHeight);
-
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+
+signals:
+    // The longest line grew: a view may need to widen.
+    void widestLineGrew();
 
 private:
     void touchLast();
@@ -37,6 +37,4 @@ private:
     int m_firstDirty = -1;
     bool m_publishQueued = false;
     qsizetype m_publishedWidest = 0;
-    int m_charWidth = 8;
-    int m_rowHeight = 13;
 };

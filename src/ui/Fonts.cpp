@@ -6,7 +6,7 @@
 void useWindowsFontsOrStandIns()
 {
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Courier"),
                                {QStringLiteral("Nimbus Mono PS"), QStringLiteral("Liberation Mono"),
                                 QStringLiteral("DejaVu Sans Mono")});

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QListView>
+#include <QTableView>
 
 class TerminalCore;
 class QMenu;
 
-// ListBox1: the terminal list on screen. A view of the core's list model, with uniform
-// rows so that a list of millions of lines scrolls at once.
-class TerminalView : public QListView {
+// ListBox1: the terminal list on screen, a view of the core's list model. A table of one
+// column with fixed row heights: unlike a list view, it takes new rows without laying
+// out all the others again, so a list of millions of lines stays quick to grow and scroll.
+class TerminalView : public QTableView {
     Q_OBJECT
 public:
     TerminalView(TerminalCore& core, QWidget* parent = nullptr);
@@ -18,7 +19,13 @@ public:
     void applyColours();
     void scrollToTopLine(int topLine);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void fitColumnToText();
+
     TerminalCore& m_core;
     QMenu* m_popup;
+    int m_charWidth = 8;
 };
