@@ -7,48 +7,35 @@ const ListColours normalColours{QColor(232, 232, 255), QColor(0, 0, 255)};
 const ListColours greenOnBlack{QColor(0, 0, 0), QColor(0, 255, 0)};
 } // namespace
 
+void TerminalCore::toggleOption(bool TerminalState::*option)
+{
+    st.*option = !(st.*option);
+    emit optionsChanged();
+}
+
 void TerminalCore::HexModeClick()
 {
-    st.HexMode = !st.HexMode;
+    toggleOption(&TerminalState::HexMode);
     showHexIndicator();
-    emit optionsChanged();
 }
 
 void TerminalCore::Echo1Click()
 {
-    st.Echo1 = !st.Echo1;
+    toggleOption(&TerminalState::Echo1);
     showEchoIndicator();
-    emit optionsChanged();
 }
 
-void TerminalCore::Unreadable1Click()
-{
-    st.Unreadable1 = !st.Unreadable1;
-    emit optionsChanged();
-}
+void TerminalCore::Unreadable1Click() { toggleOption(&TerminalState::Unreadable1); }
 
-void TerminalCore::Timestamp1Click()
-{
-    st.Timestamp1 = !st.Timestamp1;
-    emit optionsChanged();
-}
+void TerminalCore::Timestamp1Click() { toggleOption(&TerminalState::Timestamp1); }
 
-void TerminalCore::DateStamp1Click()
-{
-    st.DateStamp1 = !st.DateStamp1;
-    emit optionsChanged();
-}
+void TerminalCore::DateStamp1Click() { toggleOption(&TerminalState::DateStamp1); }
 
-void TerminalCore::AddLinefeedton1Click()
-{
-    st.AddLinefeedton1 = !st.AddLinefeedton1;
-    emit optionsChanged();
-}
+void TerminalCore::AddLinefeedton1Click() { toggleOption(&TerminalState::AddLinefeedton1); }
 
 void TerminalCore::OrvinTerminalClick()
 {
-    st.OrvinTerminal = !st.OrvinTerminal;
-    emit optionsChanged();
+    toggleOption(&TerminalState::OrvinTerminal);
     emit coloursChanged();
 }
 

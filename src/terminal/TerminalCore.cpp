@@ -36,45 +36,45 @@ void TerminalCore::FormShow()
     set_com(1);
 }
 
+namespace {
+// Views hear of a change only when there is one: set_com runs every tick while offline.
+template <typename T> bool changeTo(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+} // namespace
+
 void TerminalCore::setPanel(int i, const QString& text)
 {
-    QString& panel = m_panels.at(std::size_t(i));
-    if (panel == text)
-        return;
-    panel = text;
-    emit panelChanged(i, text);
+    if (changeTo(m_panels.at(std::size_t(i)), text))
+        emit panelChanged(i, text);
 }
 
 void TerminalCore::setTitle(const QString& title)
 {
-    if (m_title == title)
-        return;
-    m_title = title;
-    emit titleChanged(title);
+    if (changeTo(m_title, title))
+        emit titleChanged(title);
 }
 
 void TerminalCore::setMarks(const PortMarks& marks)
 {
-    if (m_marks == marks)
-        return;
-    m_marks = marks;
-    emit marksChanged();
+    if (changeTo(m_marks, marks))
+        emit marksChanged();
 }
 
 void TerminalCore::setSendBox(const QString& text)
 {
-    if (m_sendBox == text)
-        return;
-    m_sendBox = text;
-    emit sendBoxChanged(text);
+    if (changeTo(m_sendBox, text))
+        emit sendBoxChanged(text);
 }
 
 void TerminalCore::setMacText(const QString& text)
 {
-    if (m_macText == text)
-        return;
-    m_macText = text;
-    emit macBoxChanged();
+    if (changeTo(m_macText, text))
+        emit macBoxChanged();
 }
 
 void TerminalCore::AddtoList(int newLine, const QString& s)

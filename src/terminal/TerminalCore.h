@@ -139,6 +139,7 @@ private:
     void appendListLine(const QString& text) override;
     void readFailed() override;
 
+    void toggleOption(bool TerminalState::*option);
     void setTitle(const QString& title);
     void setMarks(const PortMarks& marks);
     void showHexIndicator();

@@ -1,6 +1,7 @@
 #include "PtyPeer.h"
 
 #include <QElapsedTimer>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -99,7 +100,9 @@ std::vector<PtyPeer::TimedByte> PtyPeer::readTimed(qsizetype n, int timeoutMs)
         unsigned char buffer[4096];
         const size_t want = std::min<size_t>(sizeof buffer, size_t(n - qsizetype(bytes.size())));
         const ssize_t got = ::read(m_master, buffer, want);
-        const qint64 now = clock.nsecsElapsed();
+        const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               std::chrono::steady_clock::now().time_since_epoch())
+                               .count();
         for (ssize_t i = 0; i < got; ++i)
             bytes.push_back({now, buffer[i]});
     }

@@ -25,7 +25,7 @@ public:
     QByteArray readExactly(qsizetype n, int timeoutMs = 3000);
 
     struct TimedByte {
-        qint64 nanoseconds; // arrival, on a monotonic clock
+        qint64 nanoseconds; // arrival, on std::chrono::steady_clock
         unsigned char byte;
     };
     std::vector<TimedByte> readTimed(qsizetype n, int timeoutMs = 3000);
