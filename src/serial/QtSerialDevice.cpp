@@ -149,7 +149,10 @@ void QtSerialDevice::writeByte(unsigned char byte, int limitMs)
         return;
     const char c = char(byte);
     m_port.write(&c, 1);
-    m_port.waitForBytesWritten(limitMs);
+    // Hand the byte to the device now; wait only when the device cannot take it at once.
+    m_port.flush();
+    if (m_port.bytesToWrite() > 0)
+        m_port.waitForBytesWritten(limitMs);
 }
 
 SerialDevice::ReadOutcome QtSerialDevice::readByte(unsigned char* byte, int limitMs)
