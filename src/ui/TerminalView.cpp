@@ -3,7 +3,29 @@
 #include "TerminalCore.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMenu>
+
+namespace {
+
+// The characters a key press types. Ctrl with a letter (or @ [ \ ] ^ _) types its control
+// code: most platforms put it in the event's text already, some leave the plain letter
+// there. Alt without Ctrl types nothing, so that menu mnemonics keep working; Ctrl with Alt
+// is AltGr on some keyboards and types what the keyboard says.
+QString typedCharacters(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    const bool ctrl = mods.testFlag(Qt::ControlModifier);
+    const bool alt = mods.testFlag(Qt::AltModifier);
+    if (alt && !ctrl)
+        return {};
+    const int key = event.key();
+    if (ctrl && !alt && key >= Qt::Key_At && key <= Qt::Key_Underscore)
+        return QString(QChar(char16_t(key - Qt::Key_At)));
+    return event.text();
+}
+
+} // namespace
 
 TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     : QListView(parent), m_core(core), m_popup(new QMenu(this))
@@ -46,4 +68,27 @@ void TerminalView::scrollToTopLine(int topLine)
     const QModelIndex top = model()->index(topLine, 0);
     if (top.isValid())
         scrollTo(top, QAbstractItemView::PositionAtTop);
+}
+
+bool TerminalView::event(QEvent* event)
+{
+    // A typed control code goes to the module even where a window shortcut would take it.
+    if (event->type() == QEvent::ShortcutOverride &&
+        !typedCharacters(*static_cast<QKeyEvent*>(event)).isEmpty()) {
+        event->accept();
+        return true;
+    }
+    return QListView::event(event);
+}
+
+void TerminalView::keyPressEvent(QKeyEvent* event)
+{
+    const QString typed = typedCharacters(*event);
+    if (typed.isEmpty()) {
+        QListView::keyPressEvent(event);
+        return;
+    }
+    for (const QChar c : typed)
+        m_core.ListBox1KeyPress(c);
+    event->accept();
 }

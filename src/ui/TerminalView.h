@@ -18,6 +18,11 @@ public:
     void applyColours();
     void scrollToTopLine(int topLine);
 
+protected:
+    // Every character the keyboard produces goes to the module; other keys move in the list.
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     TerminalCore& m_core;
     QMenu* m_popup;
