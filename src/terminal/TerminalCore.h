@@ -75,14 +75,16 @@ public:
     void SELECTClick();
     void ChannelChange(); // runs on every change of the Channel text
     void CLOSECHClick();
+    // The Channel box's text. Setting it runs nothing: the box runs ChannelChange after
+    // each change, typed or picked.
     const QString& channelText() const { return m_channelText; }
     void setChannelText(const QString& text);
     // Hints that follow the state: of "MUX1", "SELECT" and "CLOSECH".
     QString hint(const QString& control) const { return m_hints.value(control); }
 
-    // Sending by hand (TransmitPath.cpp).
+    // Sending by hand (TransmitPath.cpp). Each returns after its last byte is written.
     void SendDataClick();
-    void ListBox1KeyPress(QChar key);
+    void ListBox1KeyPress(QChar key); // one character the keyboard produced
     void COMMANDClick();
     void SCR1Click();
     void HexModeWrite1Click();
@@ -141,6 +143,8 @@ private:
 
     void toggleOption(bool TerminalState::*option);
     void setTitle(const QString& title);
+    void setHint(const QString& control, const QString& hint);
+    void showChannelHints();
     void setMarks(const PortMarks& marks);
     void showHexIndicator();
     void showEchoIndicator();

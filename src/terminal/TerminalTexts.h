@@ -14,4 +14,16 @@ inline const QString unableToOpenPort = QStringLiteral("Unable to Open Port ");
 inline const QString offLineSuffix = QStringLiteral(" - OffLine");
 inline const QString readException = QStringLiteral("Exception occurred in c_getc");
 inline const QString macDesignText = QStringLiteral("Unknown MAC     ");
+
+// Multiplexing mode: the module's commands, which are also the controls' hints.
+inline const QString muxOnCommand = QStringLiteral("SET CONTROL MUX 1");
+inline const QString muxOffCommand = QStringLiteral("SET CONTROL MUX 0");
+inline const QString selectCommand = QStringLiteral("SELECT ");
+inline const QString closeCommand = QStringLiteral("CLOSE ");
+inline const QString selectCaption = QStringLiteral("SELECT");
+inline const QString startChannel = QStringLiteral("255");
+
+// The module's escape between its data mode and its command mode.
+inline const QString escapeSequence = QStringLiteral("+++");
+inline const QString noEscapeInMultiplex = QStringLiteral("No CMD/Data modes in Multiplex mode");
 } // namespace texts

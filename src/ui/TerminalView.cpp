@@ -4,7 +4,29 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
+
+namespace {
+
+// The characters a key press types. Ctrl with a letter (or @ [ \ ] ^ _) types its control
+// code: most platforms put it in the event's text already, some leave the plain letter
+// there. Alt without Ctrl types nothing, so that menu mnemonics keep working; Ctrl with Alt
+// is AltGr on some keyboards and types what the keyboard says.
+QString typedCharacters(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    const bool ctrl = mods.testFlag(Qt::ControlModifier);
+    const bool alt = mods.testFlag(Qt::AltModifier);
+    if (alt && !ctrl)
+        return {};
+    const int key = event.key();
+    if (ctrl && !alt && key >= Qt::Key_At && key <= Qt::Key_Underscore)
+        return QString(QChar(char16_t(key - Qt::Key_At)));
+    return event.text();
+}
+
+} // namespace
 
 TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     : QTableView(parent), m_core(core), m_popup(new QMenu(this))
@@ -74,4 +96,27 @@ void TerminalView::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     fitColumnToText();
+}
+
+bool TerminalView::event(QEvent* event)
+{
+    // A typed control code goes to the module even where a window shortcut would take it.
+    if (event->type() == QEvent::ShortcutOverride &&
+        !typedCharacters(*static_cast<QKeyEvent*>(event)).isEmpty()) {
+        event->accept();
+        return true;
+    }
+    return QTableView::event(event);
+}
+
+void TerminalView::keyPressEvent(QKeyEvent* event)
+{
+    const QString typed = typedCharacters(*event);
+    if (typed.isEmpty()) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    for (const QChar c : typed)
+        m_core.ListBox1KeyPress(c);
+    event->accept();
 }

@@ -21,6 +21,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Every character the keyboard produces goes to the module; other keys move in the list.
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void fitColumnToText();
