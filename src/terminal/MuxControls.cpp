@@ -11,11 +11,8 @@ void TerminalCore::setChannelText(const QString& text) { m_channelText = text; }
 
 void TerminalCore::setHint(const QString& control, const QString& hint)
 {
-    QString& current = m_hints[control];
-    if (current == hint)
-        return;
-    current = hint;
-    emit hintChanged(control, hint);
+    if (changeTo(m_hints[control], hint))
+        emit hintChanged(control, hint);
 }
 
 void TerminalCore::showChannelHints()

@@ -36,17 +36,6 @@ void TerminalCore::FormShow()
     set_com(1);
 }
 
-namespace {
-// Views hear of a change only when there is one: set_com runs every tick while offline.
-template <typename T> bool changeTo(T& field, const T& value)
-{
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
-} // namespace
-
 void TerminalCore::setPanel(int i, const QString& text)
 {
     if (changeTo(m_panels.at(std::size_t(i)), text))

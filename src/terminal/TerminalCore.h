@@ -142,6 +142,14 @@ private:
     void readFailed() override;
 
     void toggleOption(bool TerminalState::*option);
+    // Views hear of a change only when there is one: set_com runs every tick while offline.
+    template <typename T> static bool changeTo(T& field, const T& value)
+    {
+        if (field == value)
+            return false;
+        field = value;
+        return true;
+    }
     void setTitle(const QString& title);
     void setHint(const QString& control, const QString& hint);
     void showChannelHints();

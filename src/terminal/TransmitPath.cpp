@@ -56,13 +56,8 @@ void TerminalCore::SCR1Click() { mc_puts(QStringLiteral("S\r\n")); }
 
 void TerminalCore::HexModeWrite1Click()
 {
-    st.HexModeWrite1 = !st.HexModeWrite1;
+    toggleOption(&TerminalState::HexModeWrite1);
     showHexIndicator();
-    emit optionsChanged();
 }
 
-void TerminalCore::CopyToSend1Click()
-{
-    st.CopyToSend1 = !st.CopyToSend1;
-    emit optionsChanged();
-}
+void TerminalCore::CopyToSend1Click() { toggleOption(&TerminalState::CopyToSend1); }
