@@ -35,13 +35,14 @@ int main(int argc, char** argv)
     }
     sender.join();
     const double seconds = double(wall.elapsed()) / 1000.0;
-    const bool whole = core.lines().count() == lineCount + 1 &&
-                       core.lines().line(lineCount - 1).startsWith(
-                           QStringLiteral("RING %1 ").arg(lineCount - 1));
-    std::printf("receive: %d lines, %lld bytes in %.2f s over %d ticks: %.0f bytes/s, %.0f lines/s, "
-                "%s\n",
-                lineCount, static_cast<long long>(flood.size()), seconds, ticks,
-                double(flood.size()) / seconds, lineCount / seconds,
-                whole ? "nothing lost" : "LINES MISSING");
+    const bool whole =
+        core.lines().count() == lineCount + 1 &&
+        core.lines().line(lineCount - 1).startsWith(QStringLiteral("RING %1 ").arg(lineCount - 1));
+    std::printf(
+        "receive: %d lines, %lld bytes in %.2f s over %d ticks: %.0f bytes/s, %.0f lines/s, "
+        "%s\n",
+        lineCount, static_cast<long long>(flood.size()), seconds, ticks,
+        double(flood.size()) / seconds, lineCount / seconds,
+        whole ? "nothing lost" : "LINES MISSING");
     return whole ? 0 : 1;
 }

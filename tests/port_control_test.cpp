@@ -41,10 +41,11 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{12, 9600, 7, 2, 2, "COM12 9600 7E2- Online", {12, 9600, 2, 7, 2}},
                       OpenCase{3, 9600, 7, 1, 2, "COM3 9600 7O2- Online", {3, 9600, 1, 7, 2}},
                       OpenCase{3, 300, 8, 0, 1, "COM3 0300 8N1- Online", {3, 0, 0, 8, 1}},
-                      OpenCase{100, 57600, 8, 0, 1, "COM100 57600 8N1- Online",
-                               {100, 57600, 0, 8, 1}}),
-    [](const auto& info) { return "COM" + std::to_string(info.param.port) + "_" +
-                                  std::to_string(info.param.baudRate); });
+                      OpenCase{
+                          100, 57600, 8, 0, 1, "COM100 57600 8N1- Online", {100, 57600, 0, 8, 1}}),
+    [](const auto& info) {
+        return "COM" + std::to_string(info.param.port) + "_" + std::to_string(info.param.baudRate);
+    });
 
 TEST_F(PortControlTest, StartsOnComOneWithTheDefaults)
 {

@@ -63,8 +63,8 @@ TEST_F(PortsFolderTest, AnAdapterKeepsItsNumberWhenPluggedBack)
 
     adapter.plugBack(); // a new device node, the same stable name
     PtyPeer other;
-    folder.numberPresentDevices({{adapter.devicePath(), stableName("usb-A", adapter), {}},
-                                 {other.devicePath(), {}, {}}});
+    folder.numberPresentDevices(
+        {{adapter.devicePath(), stableName("usb-A", adapter), {}}, {other.devicePath(), {}, {}}});
     EXPECT_EQ(folder.devicePath(1), adapter.devicePath());
     EXPECT_EQ(folder.devicePath(2), other.devicePath());
     EXPECT_TRUE(folder.devicePath(3).isEmpty());

@@ -41,8 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
     Sends, DriverSendTest,
     ::testing::Values(
         SendCase{"putsAddsCr", false, [](Serial_io& io) { io.c_puts("AT"); }, "AT\r", 50},
-        SendCase{"putsInMultiplexAddsNothing", true, [](Serial_io& io) { io.c_puts("AT"); },
-                 "AT", 40},
+        SendCase{"putsInMultiplexAddsNothing", true, [](Serial_io& io) { io.c_puts("AT"); }, "AT",
+                 40},
         SendCase{"putsOfEmptyTextIsALoneCr", false, [](Serial_io& io) { io.c_puts(""); }, "\r", 10},
         SendCase{"writeAddsNothing", false, [](Serial_io& io) { io.c_write("+++"); }, "+++", 30},
         SendCase{"putcSendsTheLowByte", false, [](Serial_io& io) { io.c_putc(0x20AC); }, "\xAC",
@@ -154,8 +154,8 @@ TEST_F(DriverTest, OpensOnlyNumberedPortsThatAreThere)
         int port;
         int opened;
     };
-    for (const Case c : {Case{5, 1}, Case{6, 0}, Case{7, 0}, Case{0, 0}, Case{-5, 0},
-                         Case{101, 0}, Case{5000, 0}}) {
+    for (const Case c : {Case{5, 1}, Case{6, 0}, Case{7, 0}, Case{0, 0}, Case{-5, 0}, Case{101, 0},
+                         Case{5000, 0}}) {
         EXPECT_EQ(io().c_open(c.port, 115200, 8, 0, 1), c.opened) << "port " << c.port;
         EXPECT_EQ(io().isOpen(), c.opened == 1) << "port " << c.port;
         if (!c.opened) {

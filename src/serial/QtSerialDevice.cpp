@@ -34,10 +34,8 @@ QString openFailureReason(const QSerialPort& port)
     case QSerialPort::PermissionError:
         return QStringLiteral("Permission denied or the device is in use: add your user to the "
                               "dialout group, or close the program that holds it.");
-    case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("The device is not there.");
-    default:
-        return port.errorString();
+    case QSerialPort::DeviceNotFoundError: return QStringLiteral("The device is not there.");
+    default: return port.errorString();
     }
 }
 

@@ -24,11 +24,10 @@ int Serial_io::c_open(int port, int baudRate, int dataBits, int parity, int stop
     m_timeouts = CommTimeouts{};
     const QString device = m_ports.devicePath(port);
     if (device.isEmpty()) {
-        m_lastOpenFailure = PortsFolder::isPortNumber(port)
-                                ? QStringLiteral("No device is linked as COM%1 in %2.")
-                                      .arg(port)
-                                      .arg(m_ports.dir())
-                                : QStringLiteral("There is no port number %1.").arg(port);
+        m_lastOpenFailure =
+            PortsFolder::isPortNumber(port)
+                ? QStringLiteral("No device is linked as COM%1 in %2.").arg(port).arg(m_ports.dir())
+                : QStringLiteral("There is no port number %1.").arg(port);
         return 0;
     }
     QString why;
@@ -87,13 +86,9 @@ int Serial_io::c_getc()
         return noByte;
     unsigned char byte = 0;
     switch (m_device->readByte(&byte, m_timeouts.oneByteReadLimitMs())) {
-    case SerialDevice::ReadOutcome::Byte:
-        return byte;
-    case SerialDevice::ReadOutcome::Error:
-        m_terminal.readFailed();
-        return noByte;
-    case SerialDevice::ReadOutcome::Nothing:
-        break;
+    case SerialDevice::ReadOutcome::Byte: return byte;
+    case SerialDevice::ReadOutcome::Error: m_terminal.readFailed(); return noByte;
+    case SerialDevice::ReadOutcome::Nothing: break;
     }
     return noByte;
 }

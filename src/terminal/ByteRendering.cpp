@@ -2,7 +2,10 @@
 
 namespace {
 
-QString hexByte(int byte) { return QStringLiteral("%1 ").arg(byte, 2, 16, QLatin1Char('0')).toUpper(); }
+QString hexByte(int byte)
+{
+    return QStringLiteral("%1 ").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+}
 
 QString codeInBrackets(int byte)
 {
@@ -22,10 +25,8 @@ QString renderByte(int byte, const RenderOptions& options)
     switch (byte) {
     case ascii::LF:
     case ascii::CR:
-    case ascii::BS:
-        return {};
-    default:
-        break;
+    case ascii::BS: return {};
+    default: break;
     }
     if (isPrintable(byte) || options.unreadable)
         return QString(QChar(byte));

@@ -6,7 +6,7 @@
 
 // The line-parameter items of the Parameters menu: each sets one field and reopens the port.
 struct LineParameterItem {
-    const char* name;    // the item's name; its handler is the name followed by Click
+    const char* name; // the item's name; its handler is the name followed by Click
     const char* caption;
     int TerminalState::*field;
     int value;

@@ -14,8 +14,7 @@ constexpr int menuBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 11
 QString parityLetter(int parity)
 {
     static const char letters[] = "NOEMS";
-    return parity >= 0 && parity <= 4 ? QString(QLatin1Char(letters[parity]))
-                                      : QStringLiteral("?");
+    return parity >= 0 && parity <= 4 ? QString(QLatin1Char(letters[parity])) : QStringLiteral("?");
 }
 
 PortMarks marksFor(const TerminalState& st)
@@ -35,7 +34,10 @@ PortMarks marksFor(const TerminalState& st)
 
 } // namespace
 
-void TerminalCore::showEchoIndicator() { setPanel(2, st.Echo1 ? texts::echoOn : texts::panelBlank); }
+void TerminalCore::showEchoIndicator()
+{
+    setPanel(2, st.Echo1 ? texts::echoOn : texts::panelBlank);
+}
 
 void TerminalCore::showHexIndicator()
 {
@@ -63,9 +65,9 @@ void TerminalCore::set_com(int show)
 
     if (m_io.c_open(st.portNumber, st.baudRate, st.dataBits, st.parity, st.stopBits)) {
         st.lastPort = st.portNumber;
-        setPanel(0, QString::asprintf("%s %.4d %d%s%d- Online", qPrintable(label), st.baudRate,
-                                      st.dataBits, qPrintable(parityLetter(st.parity)),
-                                      st.stopBits));
+        setPanel(0,
+                 QString::asprintf("%s %.4d %d%s%d- Online", qPrintable(label), st.baudRate,
+                                   st.dataBits, qPrintable(parityLetter(st.parity)), st.stopBits));
     } else {
         st.lastPort = st.portNumber;
         setPanel(0, label + texts::offLineSuffix);

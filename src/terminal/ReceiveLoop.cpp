@@ -76,7 +76,8 @@ TerminalCore::PassEnd TerminalCore::runPass(int byte)
         if (!capture(text))
             return PassEnd::StopTick;
     }
-    const bool lineEnd = !escape && (byte == ascii::CR || (byte == ascii::LF && st.AddLinefeedton1));
+    const bool lineEnd =
+        !escape && (byte == ascii::CR || (byte == ascii::LF && st.AddLinefeedton1));
     if (lineEnd) {
         endLine(text);
         return PassEnd::LineEnded;

@@ -10,10 +10,10 @@ TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObj
     : QObject(parent), m_prompts(prompts), m_now(std::move(platform.now)),
       m_listDevices(std::move(platform.listDevices)), m_ports(platform.portsDir),
       m_io(m_ports, *this, std::move(platform.pause), std::move(platform.makeDevice)),
-      m_macText(texts::macDesignText), m_channelText(texts::startChannel),
-      m_hints{{QStringLiteral("MUX1"), texts::muxOnCommand},
-              {QStringLiteral("SELECT"), texts::selectCaption},
-              {QStringLiteral("CLOSECH"), texts::closeCommand}}
+      m_macText(texts::macDesignText),
+      m_channelText(texts::startChannel), m_hints{{QStringLiteral("MUX1"), texts::muxOnCommand},
+                                                  {QStringLiteral("SELECT"), texts::selectCaption},
+                                                  {QStringLiteral("CLOSECH"), texts::closeCommand}}
 {
 }
 

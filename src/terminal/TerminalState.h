@@ -48,9 +48,9 @@ struct TerminalState {
 // The check marks that set_com writes. They are remembered rather than derived from the
 // state: a port that failed to open keeps its mark while portNumber is 0.
 struct PortMarks {
-    int port = 0;      // the ticked port item, 0 for none
-    int baudRate = 0;  // the ticked baud item's rate, 0 for none
-    int parity = -1;   // -1 for none
+    int port = 0;     // the ticked port item, 0 for none
+    int baudRate = 0; // the ticked baud item's rate, 0 for none
+    int parity = -1;  // -1 for none
     int dataBits = 0;
     int stopBits = 0;
     bool operator==(const PortMarks&) const = default;

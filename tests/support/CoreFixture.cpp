@@ -1,6 +1,9 @@
 #include "CoreFixture.h"
 
-void CoreFixture::SetUp() { core = std::make_unique<TerminalCore>(prompts, profile.platform(clock)); }
+void CoreFixture::SetUp()
+{
+    core = std::make_unique<TerminalCore>(prompts, profile.platform(clock));
+}
 
 PtyPeer& CoreFixture::plug(int port)
 {

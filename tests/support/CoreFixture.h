@@ -5,8 +5,8 @@
 #include "TestProfile.h"
 #include "VirtualClock.h"
 
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 

@@ -1,8 +1,8 @@
 #include "PtyPeer.h"
 
 #include <QElapsedTimer>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
