@@ -1,5 +1,8 @@
 // The one-click module commands, clicked through the window: the exact bytes the module
 // receives, with Multiplex off and on.
+#include "CommandCatalogue.h"
+#include "MenuTables.h"
+#include "ToolBarTables.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -174,6 +177,37 @@ TEST_P(CatalogueClickTest, SendsExactlyItsBytes)
 
 INSTANTIATE_TEST_SUITE_P(Controls, CatalogueClickTest, ::testing::ValuesIn(clickCases()),
                          [](const auto& info) { return info.param.name; });
+
+// The handler that the window's tables bind to the control of this name, or "".
+std::string handlerInTables(const std::string& control)
+{
+    std::vector<std::span<const ControlRow>> rows{hiddenControls()};
+    for (const ToolBarLayout& bar : toolBarLayouts())
+        rows.push_back(bar.controls);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::span<const ControlRow> bar = rows[i]; // rows grows by the inner bars
+        for (const ControlRow& row : bar) {
+            if (row.inner)
+                rows.push_back(row.inner->controls);
+            if (row.name == control && row.handler)
+                return row.handler;
+        }
+    }
+    for (const MenuItemRow& item : commandsMenu.items)
+        if (item.name == control && item.handler)
+            return item.handler;
+    return "";
+}
+
+TEST(CatalogueBindingTest, EveryControlOfACommandRunsItsHandler)
+{
+    for (const commands::ModuleCommand& command : commands::catalogue())
+        for (const char* control : command.controls) {
+            if (control) {
+                EXPECT_EQ(handlerInTables(control), command.handler) << control;
+            }
+        }
+}
 
 using CopyToSendTest = WindowFixture;
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -240,6 +241,32 @@ TEST_F(WindowLayoutTest, TheNinePictureButtonsShowTheirIcons)
                 inked += qAlpha(picture.pixel(x, y)) > 0;
         EXPECT_GT(inked, 10) << name;
     }
+}
+
+TEST_F(WindowLayoutTest, BoxesAndTheMultiplexBoxAreViewsOfTheCore)
+{
+    auto* mux = control<QCheckBox>("MUX1");
+    QTest::mouseClick(mux, Qt::LeftButton);
+    EXPECT_TRUE(core().st.MUX1);
+    core().st.MUX1 = false; // as the core does when it switches multiplexing itself
+    emit core().optionsChanged();
+    EXPECT_FALSE(mux->isChecked());
+
+    auto* channel = control<QComboBox>("Channel");
+    channel->setEditText("3");
+    EXPECT_EQ(core().channelText(), "3");
+
+    auto* sendBox = control<QLineEdit>("ESend");
+    QTest::keyClicks(sendBox, "AT");
+    EXPECT_EQ(core().sendBox(), "AT");
+    core().setSendBox("INFO");
+    EXPECT_EQ(sendBox->text(), "INFO");
+
+    emit core().hintChanged("SELECT", "SELECT 3");
+    EXPECT_EQ(control<QWidget>("SELECT")->toolTip(), "SELECT 3");
+
+    action("Exit1")->trigger();
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(WindowLayoutTest, WindowSizeFontAndCommandList)

@@ -81,12 +81,4 @@ constexpr std::array table{
 
 std::span<const ModuleCommand> catalogue() { return table; }
 
-const ModuleCommand* findByHandler(const QString& handler)
-{
-    for (const ModuleCommand& command : table)
-        if (handler == QLatin1String(command.handler))
-            return &command;
-    return nullptr;
-}
-
 } // namespace commands

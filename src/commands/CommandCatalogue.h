@@ -9,7 +9,4 @@ namespace commands {
 // Every one-click module command of the tool bars and the Commands menu.
 std::span<const ModuleCommand> catalogue();
 
-// The command run by the handler of this name, or nullptr.
-const ModuleCommand* findByHandler(const QString& handler);
-
 } // namespace commands

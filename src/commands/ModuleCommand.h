@@ -27,7 +27,9 @@ constexpr int even = 2;
 
 struct ModuleCommand {
     const char* handler;
-    std::array<const char*, 2> controls; // the second is a hidden twin, or nullptr
+    // The controls that carry the command; the second is a hidden twin, or nullptr. The
+    // window's tables bind each of them to `handler`.
+    std::array<const char*, 2> controls;
     Route route;
     const char* text = "";          // what is sent; before the MAC box text for MAC commands
     const char* afterMac = nullptr; // set for MAC commands: follows the MAC box text
