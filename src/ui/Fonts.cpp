@@ -1,7 +1,6 @@
 #include "Fonts.h"
 
 #include <QApplication>
-#include <QFont>
 
 void useWindowsFontsOrStandIns()
 {
@@ -10,7 +9,12 @@ void useWindowsFontsOrStandIns()
     QFont::insertSubstitutions(QStringLiteral("Courier"),
                                {QStringLiteral("Nimbus Mono PS"), QStringLiteral("Liberation Mono"),
                                 QStringLiteral("DejaVu Sans Mono")});
+    QApplication::setFont(windowFont());
+}
+
+QFont windowFont()
+{
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPointSize(8);
-    QApplication::setFont(tahoma);
+    return tahoma;
 }

@@ -1,49 +1,56 @@
 #include "TMain.h"
 
+#include "CommandList.h"
+#include "CommandListView.h"
 #include "DialogPrompts.h"
+#include "Fonts.h"
 #include "LineParameters.h"
+#include "MainPanel.h"
 #include "PortItems.h"
 #include "StatusBar.h"
 #include "TerminalTexts.h"
 #include "TerminalView.h"
-#include "ViewOptions.h"
+#include "ToolBarBuilder.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
+#include <utility>
 
 namespace {
 constexpr int clientWidth = 965;
 constexpr int clientHeight = 660;
+constexpr int leastWidth = 100;
 constexpr int receiveTickMs = 10;
+const QStringList channelItems{"0", "1", "2", "3", "4", "5", "6", "255"};
 } // namespace
 
-TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent)
-    : QMainWindow(parent)
+TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(texts::appTitle);
+    setFont(windowFont());
     if (!prompts) {
         m_ownPrompts = std::make_unique<DialogPrompts>(this);
         prompts = m_ownPrompts.get();
     }
     m_core = std::make_unique<TerminalCore>(*prompts, std::move(platform));
 
-    buildFileMenu();
-    buildComMenu();
-    buildParametersMenu();
-    buildViewMenu();
-    buildMainToolBar();
-    buildTerminal();
+    registerHandlers();
+    buildMenus();
+    buildToolBars();
+    buildMainPanel();
     m_statusBar = new StatusBar(this);
     setStatusBar(m_statusBar);
+    bindCoreBoxes();
     connectCore();
 
-    setMinimumWidth(100);
+    setMinimumWidth(leastWidth);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
 
     m_timer1 = new QTimer(this);
@@ -55,27 +62,16 @@ TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent)
 
 TMain::~TMain() = default;
 
-QAction* TMain::addItem(QMenu* menu, const char* name, const QString& caption)
+void TMain::buildMenus()
 {
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(QString::fromLatin1(name));
-    return item;
-}
-
-void TMain::addSeparator(QMenu* menu, const char* name)
-{
-    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
-}
-
-void TMain::buildFileMenu()
-{
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("File1"));
-    connect(addItem(file, "Clear2", QStringLiteral("Clear")), &QAction::triggered, m_core.get(),
-            &TerminalCore::Clear1Click);
-    addSeparator(file, "N3");
-    connect(addItem(file, "Exit1", QStringLiteral("E&xit")), &QAction::triggered, this,
-            &QWidget::close);
+    buildMenu(menuBar(), fileMenu, m_handlers, m_tickItems);
+    buildComMenu();
+    buildParametersMenu();
+    buildMenu(menuBar(), viewMenu, m_handlers, m_tickItems);
+    buildMenu(menuBar(), commandsMenu, m_handlers, m_tickItems);
+    // Whatever a check item's handler did, its tick then shows the option.
+    for (const TickItem& tick : m_tickItems)
+        connect(tick.item, &QAction::triggered, this, &TMain::showOptions);
 }
 
 void TMain::buildComMenu()
@@ -119,8 +115,9 @@ void TMain::buildParametersMenu()
     parameters->setObjectName(QStringLiteral("Baud1"));
     for (const LineParameterItem& row : lineParameterItems) {
         if (row.separatorBefore)
-            addSeparator(parameters, row.separatorBefore);
-        QAction* item = addItem(parameters, row.name, QString::fromLatin1(row.caption));
+            parameters->addSeparator()->setObjectName(QString::fromLatin1(row.separatorBefore));
+        QAction* item = parameters->addAction(QString::fromLatin1(row.caption));
+        item->setObjectName(QString::fromLatin1(row.name));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, &row] {
             m_core->selectLineParameter(row.field, row.value);
@@ -130,56 +127,59 @@ void TMain::buildParametersMenu()
     }
 }
 
-void TMain::buildViewMenu()
+// The main tool bar, then the optional ones, each on a row of its own below the last,
+// hidden until their View item shows them.
+void TMain::buildToolBars()
 {
-    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
-    view->setObjectName(QStringLiteral("View1"));
-    for (const OptionItem& row : viewOptionItems) {
-        QAction* item = addItem(view, row.name, QString::fromLatin1(row.caption));
-        item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, &row] {
-            (m_core.get()->*row.handler)();
-            showOptions();
-        });
-        m_optionItems.push_back(item);
+    bool first = true;
+    for (const ToolBarLayout& layout : toolBarLayouts()) {
+        QToolBar* bar = buildToolBar(layout, m_handlers, this);
+        if (!std::exchange(first, false))
+            addToolBarBreak(Qt::TopToolBarArea);
+        addToolBar(Qt::TopToolBarArea, bar);
+        if (layout.shown)
+            bar->hide();
     }
 }
 
-void TMain::buildMainToolBar()
-{
-    QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
-    bar->setObjectName(QStringLiteral("ToolBar1"));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setFixedHeight(30);
-    bar->setContextMenuPolicy(Qt::PreventContextMenu);
-
-    auto* label = new QLabel(QStringLiteral("  MAC  "), bar);
-    label->setObjectName(QStringLiteral("Label1"));
-    bar->addWidget(label);
-
-    m_macBox = new QComboBox(bar);
-    m_macBox->setObjectName(QStringLiteral("ComboBox1"));
-    m_macBox->setEditable(true);
-    m_macBox->setInsertPolicy(QComboBox::NoInsert);
-    m_macBox->setFixedWidth(121);
-    m_macBox->setEditText(m_core->macText());
-    connect(m_macBox, &QComboBox::editTextChanged, m_core.get(), &TerminalCore::setMacText);
-    bar->addWidget(m_macBox);
-
-    // Where the receive loop keeps the last inquiry address; never shown.
-    m_macHidden = new QLineEdit(this);
-    m_macHidden->setObjectName(QStringLiteral("MAC"));
-    m_macHidden->setVisible(false);
-}
-
-void TMain::buildTerminal()
+void TMain::buildMainPanel()
 {
     m_listBox = new TerminalView(*m_core, this);
     auto* clear = m_listBox->popupMenu()->addAction(QStringLiteral("Clear"));
     clear->setObjectName(QStringLiteral("Clear1"));
-    connect(clear, &QAction::triggered, m_core.get(), &TerminalCore::Clear1Click);
-    setCentralWidget(m_listBox);
+    connect(clear, &QAction::triggered, m_handlers["Clear1Click"]);
+
+    m_panel = new MainPanel(m_listBox, this);
+    connect(m_panel->commandList(), &CommandListView::lineChosen, m_core.get(),
+            [core = m_core.get()](const QString& line) { commands::IWrapClick(*core, line); });
+    setCentralWidget(m_panel);
+
+    for (const ControlRow& row : hiddenControls())
+        buildControl(row, 0, m_handlers, m_panel)->hide();
+}
+
+// The boxes whose texts the terminal core holds, and the hints that follow its state.
+void TMain::bindCoreBoxes()
+{
+    m_macBox = findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    m_macBox->setEditText(m_core->macText());
+    connect(m_macBox, &QComboBox::editTextChanged, m_core.get(), &TerminalCore::setMacText);
+    m_macHidden = findChild<QLineEdit*>(QStringLiteral("MAC"));
+
+    m_sendBox = findChild<QLineEdit*>(QStringLiteral("ESend"));
+    m_sendBox->setText(m_core->sendBox());
+    connect(m_sendBox, &QLineEdit::textEdited, m_core.get(), &TerminalCore::setSendBox);
+
+    m_channel = findChild<QComboBox*>(QStringLiteral("Channel"));
+    {
+        const QSignalBlocker block(m_channel);
+        m_channel->addItems(channelItems);
+        m_channel->setEditText(m_core->channelText());
+    }
+    m_mux1 = findChild<QCheckBox*>(QStringLiteral("MUX1"));
+
+    for (const char* control : {"MUX1", "SELECT", "CLOSECH"})
+        showHint(QString::fromLatin1(control), m_core->hint(QString::fromLatin1(control)));
 }
 
 void TMain::connectCore()
@@ -190,6 +190,8 @@ void TMain::connectCore()
     connect(core, &TerminalCore::marksChanged, this, &TMain::showPortMarks);
     connect(core, &TerminalCore::optionsChanged, this, &TMain::showOptions);
     connect(core, &TerminalCore::macBoxChanged, this, &TMain::showMacBox);
+    connect(core, &TerminalCore::sendBoxChanged, this, &TMain::showSendBox);
+    connect(core, &TerminalCore::hintChanged, this, &TMain::showHint);
 }
 
 void TMain::showPortMarks()
@@ -203,8 +205,10 @@ void TMain::showPortMarks()
 
 void TMain::showOptions()
 {
-    for (std::size_t i = 0; i < viewOptionItems.size(); ++i)
-        m_optionItems[i]->setChecked(m_core->st.*viewOptionItems[i].flag);
+    for (const TickItem& tick : m_tickItems)
+        tick.item->setChecked(m_core->st.*tick.option);
+    const QSignalBlocker block(m_mux1);
+    m_mux1->setChecked(m_core->st.MUX1);
 }
 
 void TMain::showMacBox()
@@ -221,6 +225,18 @@ void TMain::showMacBox()
     m_macHidden->setText(m_core->macHidden());
 }
 
+void TMain::showSendBox(const QString& text)
+{
+    if (m_sendBox->text() != text)
+        m_sendBox->setText(text);
+}
+
+void TMain::showHint(const QString& control, const QString& hint)
+{
+    if (auto* widget = findChild<QWidget*>(control))
+        widget->setToolTip(hint);
+}
+
 void TMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -235,3 +251,13 @@ void TMain::closeEvent(QCloseEvent* event)
     m_core->io().c_close();
     QMainWindow::closeEvent(event);
 }
+
+void TMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+// The tool bars, the main panel and the status bar keep their places by layout; the
+// window is drawn afresh at its new size.
+void TMain::FormResize() { update(); }

@@ -1,22 +1,29 @@
 #pragma once
 
+#include "Handlers.h"
+#include "MenuBuilder.h"
 #include "TerminalCore.h"
 
 #include <QMainWindow>
 #include <memory>
 #include <vector>
 
+class MainPanel;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QMenu;
 class QTimer;
+class QToolBar;
 class StatusBar;
 class TerminalView;
 class UserPrompts;
+struct ToolBarLayout;
 
-// The main window. A view of the terminal core: menus, tool bars, the terminal list and
-// the status bar show what the core holds, and their handlers call its operations.
+// The main window. A view of the terminal core: menus, tool bars, the terminal list, the
+// command list and the status bar show what the core holds, and their handlers call its
+// operations. What the window is made of lives in tables (MenuTables, ToolBarTables); the
+// handlers they name are registered in TMainHandlers.cpp.
 class TMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -28,34 +35,47 @@ public:
     TerminalCore& core() { return *m_core; }
     StatusBar* statusPanels() const { return m_statusBar; }
 
+    void FormResize();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QAction* addItem(QMenu* menu, const char* name, const QString& caption);
-    void addSeparator(QMenu* menu, const char* name);
-    void buildFileMenu();
+    // Handlers of the window itself, and the registry of every handler by name.
+    void registerHandlers();
+    void toggleToolBar(const ToolBarLayout& layout);
+    void iWrapCommands1Click();
+
+    void buildMenus();
     void buildComMenu();
     void buildParametersMenu();
-    void buildViewMenu();
-    void buildMainToolBar();
-    void buildTerminal();
+    void buildToolBars();
+    void buildMainPanel();
+    void bindCoreBoxes();
     void connectCore();
 
     void showPortMarks();
     void showOptions();
     void showMacBox();
+    void showSendBox(const QString& text);
+    void showHint(const QString& control, const QString& hint);
 
     std::unique_ptr<UserPrompts> m_ownPrompts;
     std::unique_ptr<TerminalCore> m_core;
+    Handlers m_handlers;
     QTimer* m_timer1 = nullptr;
     StatusBar* m_statusBar = nullptr;
     TerminalView* m_listBox = nullptr;
+    MainPanel* m_panel = nullptr;
     QComboBox* m_macBox = nullptr;
     QLineEdit* m_macHidden = nullptr;
+    QLineEdit* m_sendBox = nullptr;
+    QComboBox* m_channel = nullptr;
+    QCheckBox* m_mux1 = nullptr;
     std::vector<QAction*> m_portItems; // index n is port n
     std::vector<QAction*> m_lineParameterItems;
-    std::vector<QAction*> m_optionItems;
+    std::vector<TickItem> m_tickItems;
     bool m_shown = false;
 };

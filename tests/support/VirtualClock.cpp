@@ -7,6 +7,11 @@ namespace {
 class RecordingDevice : public QtSerialDevice {
 public:
     explicit RecordingDevice(VirtualClock& clock) : m_clock(clock) {}
+    bool open(const QString& path, const LineSettings& settings, QString* why) override
+    {
+        m_clock.noteOpen(settings);
+        return QtSerialDevice::open(path, settings, why);
+    }
     void writeByte(unsigned char byte, int limitMs) override
     {
         m_clock.noteWrite(byte);

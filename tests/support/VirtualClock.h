@@ -7,7 +7,8 @@
 #include <vector>
 
 // Stands in for the pacing sleeps: a pause only advances the clock. Devices made through
-// it note the virtual time of every byte they write, and still write it to the real device.
+// it note the virtual time of every byte they write and of every open with its line
+// settings, and still write to and open the real device.
 class VirtualClock {
 public:
     qint64 now() const { return m_now; }
@@ -20,11 +21,24 @@ public:
     };
     const std::vector<Write>& writes() const { return m_writes; }
     QByteArray writtenBytes() const;
-    void forget() { m_writes.clear(); }
+
+    struct Open {
+        qint64 at;
+        LineSettings settings;
+    };
+    const std::vector<Open>& opens() const { return m_opens; }
+
+    void forget()
+    {
+        m_writes.clear();
+        m_opens.clear();
+    }
 
     void noteWrite(unsigned char byte) { m_writes.push_back({m_now, byte}); }
+    void noteOpen(const LineSettings& settings) { m_opens.push_back({m_now, settings}); }
 
 private:
     qint64 m_now = 0;
     std::vector<Write> m_writes;
+    std::vector<Open> m_opens;
 };

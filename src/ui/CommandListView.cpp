@@ -1,0 +1,50 @@
+#include "CommandListView.h"
+
+#include "CommandList.h"
+
+#include <QMouseEvent>
+
+CommandListView::CommandListView(QWidget* parent) : QListWidget(parent)
+{
+    setObjectName(QStringLiteral("IWrap"));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideNone); // a narrow list shows the start of each line
+    setMinimumWidth(1);              // the View menu narrows it to a few pixels
+    for (const char* line : commands::iWrapLines()) {
+        auto* item = new QListWidgetItem(QString::fromLatin1(line), this);
+        item->setSizeHint(QSize(0, rowHeight));
+    }
+    // A selection made by click or by keyboard; a focus change that only moves the
+    // current line without selecting it sends nothing.
+    connect(this, &QListWidget::itemSelectionChanged, this, &CommandListView::chooseSelectedLine);
+}
+
+void CommandListView::setPreferredWidth(int width)
+{
+    m_preferredWidth = width;
+    updateGeometry();
+}
+
+QSize CommandListView::sizeHint() const
+{
+    return QSize(m_preferredWidth, QListWidget::sizeHint().height());
+}
+
+void CommandListView::mousePressEvent(QMouseEvent* event)
+{
+    QListWidgetItem* pressed = itemAt(event->position().toPoint());
+    const bool reclick = pressed && pressed->isSelected();
+    QListWidget::mousePressEvent(event);
+    // Clicking the line that is already selected changes no selection, yet chooses it.
+    if (reclick && pressed->isSelected() && event->button() == Qt::LeftButton)
+        emit lineChosen(pressed->text());
+}
+
+void CommandListView::chooseSelectedLine()
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    if (!selected.isEmpty())
+        emit lineChosen(selected.first()->text());
+}

@@ -1,0 +1,16 @@
+#include "Handlers.h"
+
+#include <QtGlobal>
+
+void Handlers::add(const QString& name, Handler handler)
+{
+    m_byName.insert(name, std::move(handler));
+}
+
+const Handlers::Handler& Handlers::operator[](const QString& name) const
+{
+    const auto found = m_byName.constFind(name);
+    if (found == m_byName.constEnd())
+        qFatal("No handler named %s", qPrintable(name));
+    return *found;
+}

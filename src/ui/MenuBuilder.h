@@ -1,0 +1,21 @@
+#pragma once
+
+#include "MenuTables.h"
+
+#include <vector>
+
+class Handlers;
+class QAction;
+class QMenu;
+class QMenuBar;
+
+// A check item and the option its check mark shows.
+struct TickItem {
+    QAction* item;
+    bool TerminalState::*option;
+};
+
+// Adds the menu to the bar with its items named, captioned, hinted and bound to their
+// handlers; check items are appended to `ticks`.
+QMenu* buildMenu(QMenuBar* bar, const MenuLayout& layout, const Handlers& handlers,
+                 std::vector<TickItem>& ticks);
