@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QAbstractItemView>
 #include <QMenu>
 #include <QMenuBar>
@@ -148,6 +149,22 @@ TEST_F(MainWindowTest, TheNewestLineStaysInView)
     EXPECT_EQ(newest.data().toString(), "last");
     EXPECT_TRUE(list->viewport()->rect().intersects(list->visualRect(newest)));
     EXPECT_FALSE(list->viewport()->rect().intersects(list->visualRect(list->model()->index(0, 0))));
+}
+
+TEST_F(MainWindowTest, TheSendBoxHoldsWhatIsTypedAndWhatTheTerminalPutsThere)
+{
+    showWindow();
+    auto* sendBox = window->findChild<QLineEdit*>("ESend");
+    ASSERT_NE(sendBox, nullptr);
+    QTest::keyClicks(sendBox, "AT+VER");
+    QTest::keyClick(sendBox, Qt::Key_Return); // Enter sends nothing
+    EXPECT_EQ(window->core().sendBox(), "AT+VER");
+    const QString longText = QString(40000, QLatin1Char('a')) + QLatin1Char('\r');
+    window->core().setSendBox(longText);
+    EXPECT_EQ(sendBox->text(), longText);
+    QTest::keyClick(sendBox, Qt::Key_End);
+    QTest::keyClicks(sendBox, "b");
+    EXPECT_EQ(window->core().sendBox(), longText + "b");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <limits>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -74,8 +75,11 @@ QWidget* makeWidget(const ControlRow& row, const Handlers& handlers, QWidget* pa
             QObject::connect(box, &QComboBox::editTextChanged, handlers[row.handler]);
         return box;
     }
-    case K::EditBox:
-        return new QLineEdit(parent);
+    case K::EditBox: {
+        auto* edit = new QLineEdit(parent);
+        edit->setMaxLength(std::numeric_limits<int>::max()); // a send box has no length limit
+        return edit;
+    }
     case K::ToolBar:
         return buildToolBar(*row.inner, handlers, parent);
     case K::Label:
