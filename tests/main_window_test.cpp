@@ -3,10 +3,10 @@
 #include "StatusBar.h"
 #include "TMain.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QAbstractItemView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -15,10 +15,7 @@ namespace {
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        window = std::make_unique<TMain>(profile.platform(clock), &prompts);
-    }
+    void SetUp() override { window = std::make_unique<TMain>(profile.platform(clock), &prompts); }
     PtyPeer& plug(int port)
     {
         auto& peer = peers[port];

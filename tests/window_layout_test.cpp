@@ -3,13 +3,13 @@
 #include "WindowFixture.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QAbstractItemView>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>

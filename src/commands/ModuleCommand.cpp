@@ -58,25 +58,15 @@ void run(TerminalCore& core, const ModuleCommand& command)
 {
     const QString text = commandText(command, core.macText());
     switch (command.route) {
-    case Route::mc_puts:
-        core.mc_puts(text);
-        break;
-    case Route::mc_puts_cmd:
-        core.mc_puts_cmd(text);
-        break;
-    case Route::c_puts:
-        core.io().c_puts(text);
-        break;
+    case Route::mc_puts: core.mc_puts(text); break;
+    case Route::mc_puts_cmd: core.mc_puts_cmd(text); break;
+    case Route::c_puts: core.io().c_puts(text); break;
     case Route::crThen_c_puts:
         core.io().c_putc(ascii::CR);
         core.io().c_puts(text);
         break;
-    case Route::rawPins:
-        sendPins(core, command.pins);
-        break;
-    case Route::baudChange:
-        changeBaud(core, command);
-        break;
+    case Route::rawPins: sendPins(core, command.pins); break;
+    case Route::baudChange: changeBaud(core, command); break;
     }
 }
 

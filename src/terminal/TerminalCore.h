@@ -71,7 +71,7 @@ public:
     void mc_puts_cmd(const QString& s);
 
     // Multiplexing controls (MuxControls.cpp): the Multiplex box, SELECT, CLOSE, Channel.
-    void MUX1Click();   // runs after st.MUX1 has changed
+    void MUX1Click(); // runs after st.MUX1 has changed
     void SELECTClick();
     void ChannelChange(); // runs on every change of the Channel text
     void CLOSECHClick();

@@ -61,8 +61,7 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     connect(&m_core, &TerminalCore::scrollRequested, this, &TerminalView::scrollToTopLine);
     connect(&m_core.list(), &TerminalListModel::widestLineGrew, this,
             &TerminalView::fitColumnToText);
-    connect(&m_core.list(), &QAbstractItemModel::modelReset, this,
-            &TerminalView::fitColumnToText);
+    connect(&m_core.list(), &QAbstractItemModel::modelReset, this, &TerminalView::fitColumnToText);
     applyColours();
 }
 

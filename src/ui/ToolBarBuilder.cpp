@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <limits>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
+#include <limits>
 
 namespace {
 
@@ -80,11 +80,9 @@ QWidget* makeWidget(const ControlRow& row, const Handlers& handlers, QWidget* pa
         edit->setMaxLength(std::numeric_limits<int>::max()); // a send box has no length limit
         return edit;
     }
-    case K::ToolBar:
-        return buildToolBar(*row.inner, handlers, parent);
+    case K::ToolBar: return buildToolBar(*row.inner, handlers, parent);
     case K::Label:
-    case K::Separator:
-        break;
+    case K::Separator: break;
     }
     auto* label = new QLabel(caption, parent);
     label->setTextFormat(Qt::PlainText);
