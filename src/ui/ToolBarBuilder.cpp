@@ -64,6 +64,8 @@ QWidget* makeWidget(const ControlRow& row, const Handlers& handlers, QWidget* pa
     }
     case K::CheckBox: {
         auto* box = new QCheckBox(caption, parent);
+        // The caption fits its fixed width with the stand-in fonts too.
+        box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 2px; }"));
         QObject::connect(box, &QCheckBox::clicked, handlers[row.handler]);
         return box;
     }
