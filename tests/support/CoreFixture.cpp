@@ -30,6 +30,8 @@ PtyPeer& CoreFixture::startOn(int port)
     startUp();
     if (port != 1)
         core->set_comx(port, 1);
+    EXPECT_TRUE(core->io().isOpen()) << "COM" << port << " did not open: "
+                                     << qPrintable(core->io().lastOpenFailure());
     return peer;
 }
 

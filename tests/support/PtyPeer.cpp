@@ -1,6 +1,7 @@
 #include "PtyPeer.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -10,11 +11,42 @@
 #include <termios.h>
 #include <unistd.h>
 
+namespace {
+
+// Another test program may be letting go of a pseudo-terminal with this number right now:
+// the port is closed before its lock file (LCK..pts_N) is removed. The program under test
+// would find the port "in use"; take another number instead.
+bool lockedByAnotherProgram(const QString& slavePath)
+{
+    const QString name = QStringLiteral("LCK..") + slavePath.mid(5).replace(QLatin1Char('/'),
+                                                                            QLatin1Char('_'));
+    for (const char* dir : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"})
+        if (QFileInfo::exists(QLatin1String(dir) + QLatin1Char('/') + name))
+            return true;
+    return false;
+}
+
+} // namespace
+
 PtyPeer::PtyPeer() { openPair(); }
 
 PtyPeer::~PtyPeer() { unplug(); }
 
 void PtyPeer::openPair()
+{
+    std::vector<int> passedOver; // held until a free number is found, so it is not handed out again
+    for (;;) {
+        openOnePair();
+        if (!lockedByAnotherProgram(m_slavePath) || passedOver.size() >= 32)
+            break;
+        passedOver.push_back(m_master);
+        ::close(m_slave);
+    }
+    for (const int fd : passedOver)
+        ::close(fd);
+}
+
+void PtyPeer::openOnePair()
 {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)

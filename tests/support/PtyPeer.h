@@ -35,6 +35,7 @@ public:
 
 private:
     void openPair();
+    void openOnePair();
     bool waitReadable(int timeoutMs);
 
     int m_master = -1;
