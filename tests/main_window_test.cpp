@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -57,6 +58,7 @@ TEST_F(MainWindowTest, FirstShowOpensComOne)
     EXPECT_TRUE(action("N8DataBits1")->isChecked());
     EXPECT_TRUE(action("N1stopbit1")->isChecked());
     EXPECT_FALSE(action("B9600")->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), window->findChild<QWidget*>("ListBox1"));
     auto* mac = window->findChild<QComboBox*>("ComboBox1");
     ASSERT_NE(mac, nullptr);
     EXPECT_EQ(mac->currentText(), "Unknown MAC     ");
@@ -162,6 +164,15 @@ TEST_F(MainWindowTest, TheSendBoxHoldsWhatIsTypedAndWhatTheTerminalPutsThere)
     QTest::keyClick(sendBox, Qt::Key_End);
     QTest::keyClicks(sendBox, "b");
     EXPECT_EQ(window->core().sendBox(), longText + "b");
+}
+
+TEST_F(MainWindowTest, WhatIsTypedIntoTheWindowGoesToTheModule)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    QTest::keyClicks(QApplication::focusWidget(), "AT");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(module.readExactly(3), QByteArray("AT\r"));
 }
 
 } // namespace

@@ -244,6 +244,8 @@ void TMain::showEvent(QShowEvent* event)
         return;
     m_shown = true;
     m_core->FormShow();
+    // Typing goes to the module from the start: the terminal list takes the keyboard.
+    m_listBox->setFocus();
 }
 
 void TMain::closeEvent(QCloseEvent* event)
