@@ -2,6 +2,7 @@
 #include "CoreFixture.h"
 
 #include <QSignalSpy>
+#include <random>
 
 namespace {
 
@@ -175,6 +176,30 @@ TEST_F(ReceiveTest, DisplayOptionHandlersSetPanelsAndColours)
     core->OrvinTerminalClick();
     EXPECT_EQ(core->listColours().background, QColor(0, 0, 0));
     EXPECT_EQ(core->listColours().text, QColor(0, 255, 0));
+}
+
+TEST_F(ReceiveTest, RandomBytesInHexArriveWholeAndInOrder)
+{
+    PtyPeer& module = startOn(1);
+    core->st.HexMode = true;
+    std::mt19937 random(20261210);
+    QByteArray bytes;
+    QString expected;
+    for (int i = 0; i < 20000; ++i) {
+        int byte = int(random() % 256);
+        if (byte == 0x1B)
+            byte = 0x1A; // escape sequences are rendered by their own rules
+        bytes.append(char(byte));
+        expected += QString::asprintf("%02X ", byte);
+        if (byte == 0x0D)
+            expected += QLatin1Char('\n');
+    }
+    for (qsizetype at = 0; at < bytes.size(); at += 1000) {
+        module.send(bytes.mid(at, 1000));
+        tick();
+    }
+    EXPECT_TRUE(tickUntil([&] { return lines().join('\n').size() >= expected.size(); }, 100));
+    EXPECT_EQ(lines().join('\n'), expected);
 }
 
 } // namespace

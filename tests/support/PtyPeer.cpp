@@ -77,15 +77,22 @@ void PtyPeer::plugBack()
 
 void PtyPeer::send(const QByteArray& bytes)
 {
+    // The line holds a few kilobytes; more waits for the program to read, and a program
+    // that reads nothing for a few seconds leaves the rest unsent rather than hanging.
+    QElapsedTimer patience;
+    patience.start();
     qsizetype done = 0;
-    while (done < bytes.size()) {
+    while (done < bytes.size() && m_master >= 0 && patience.elapsed() < 5000) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0)
+        if (n > 0) {
             done += n;
-        else if (errno != EAGAIN && errno != EINTR)
+            patience.restart();
+        } else if (errno == EAGAIN || errno == EINTR) {
+            pollfd p{m_master, POLLOUT, 0};
+            ::poll(&p, 1, 10);
+        } else {
             return;
-        else
-            waitReadable(1);
+        }
     }
 }
 
