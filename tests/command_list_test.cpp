@@ -1,5 +1,6 @@
 // The command list beside the terminal: what each line sends, and how lines are chosen.
 #include "WindowFixture.h"
+#include "WireForms.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -7,8 +8,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray plain(const QByteArray& text) { return "\r" + text + "\r\n"; }
 
 // Every line as shown, and what it sends while the MAC box shows its design text.
 struct LineCase {

@@ -1,6 +1,7 @@
 // The HID test routine of the Commands menu: 51 numbered lines, each as the current send
 // form makes it.
 #include "WindowFixture.h"
+#include "WireForms.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ TEST_F(HidTestRoutineTest, SendsLinesZeroToFiftyInThePlainForm)
     showWindow();
     QByteArray expected;
     for (int n = 0; n <= 50; ++n)
-        expected += "\r" + testLine(n) + "\r\n";
+        expected += plain(testLine(n));
 
     click("HIDTest");
 

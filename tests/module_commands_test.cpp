@@ -4,6 +4,7 @@
 #include "MenuTables.h"
 #include "ToolBarTables.h"
 #include "WindowFixture.h"
+#include "WireForms.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -11,20 +12,18 @@
 namespace {
 
 // What the module receives from each send route.
-QByteArray plain(const QByteArray& text) { return "\r" + text + "\r\n"; }
 QByteArray withCr(const QByteArray& text) { return text + "\r"; }
 QByteArray frame(int link, const QByteArray& data)
 {
     return QByteArray(1, char(0xBF)) + char(link) + char(0) + char(data.size()) + data +
            char(link ^ 0xFF);
 }
-QByteArray bytes(const char* hex) { return QByteArray::fromHex(hex); }
 
 const QByteArray someMac = "00:07:80:12:34:56";
 const QByteArray bgioService = "af5c7d47-350b-45f6-bdf6-b403441edb77";
-const QByteArray setDir = bytes("00 05 07 FF FF FF FF");
-const QByteArray setPio = bytes("00 05 04 FF FF FF FF");
-const QByteArray clrPio = bytes("00 05 04 FF FF 00 00");
+const QByteArray setDir = hexBytes("00 05 07 FF FF FF FF");
+const QByteArray setPio = hexBytes("00 05 04 FF FF FF FF");
+const QByteArray clrPio = hexBytes("00 05 04 FF FF 00 00");
 
 struct ClickCase {
     std::string name;
@@ -123,20 +122,20 @@ const QString designMac = QStringLiteral("Unknown MAC     ");
 // Worked examples, with the bytes written out in full.
 const std::vector<ClickCase> examples{
     {"SppOnPlain", "Button8", false, 0, designMac,
-     bytes("0D 53 45 54 20 50 52 4F 46 49 4C 45 20 53 50 50 20 4F 4E 0D 0A")},
+     hexBytes("0D 53 45 54 20 50 52 4F 46 49 4C 45 20 53 50 50 20 4F 4E 0D 0A")},
     {"SppOnFramedOnLink2", "Button8", true, 2, designMac,
-     bytes("BF 02 00 12") + "SET PROFILE SPP ON" + bytes("FD")},
+     hexBytes("BF 02 00 12") + "SET PROFILE SPP ON" + hexBytes("FD")},
     {"SetFramedOnTheControlLinkKeepsLink2", "ToolButton1", true, 2, designMac,
-     bytes("BF FF 00 03 53 45 54 00")},
+     hexBytes("BF FF 00 03 53 45 54 00")},
     {"SetDirFramedOnLink1", "SETDIR", true, 1, designMac,
-     bytes("BF 01 00 07 00 05 07 FF FF FF FF FE")},
+     hexBytes("BF 01 00 07 00 05 07 FF FF FF FF FE")},
     {"SetDirUnframedOnTheControlLinkWithoutMultiplex", "SETDIR", false, 255, designMac,
-     bytes("00 05 07 FF FF FF FF")},
+     hexBytes("00 05 07 FF FF FF FF")},
     {"SppOnFramedOnTheControlLinkWithoutMultiplex", "Button8", false, 255, designMac,
      frame(255, "SET PROFILE SPP ON")},
-    {"VersionPlain", "GS_Ver", false, 0, designMac, bytes("0D 41 54 2B 56 45 52 3D 3F 0D")},
+    {"VersionPlain", "GS_Ver", false, 0, designMac, hexBytes("0D 41 54 2B 56 45 52 3D 3F 0D")},
     {"VersionInMultiplexIsNeverFramed", "GS_Ver", true, 2, designMac,
-     bytes("0D 41 54 2B 56 45 52 3D 3F")},
+     hexBytes("0D 41 54 2B 56 45 52 3D 3F")},
     {"BgioAutocallInMultiplexIsItsTextAlone", "BGIO_AUTOCALL", true, 2, designMac,
      "SET CONTROL AUTOCALL af5c7d47-350b-45f6-bdf6-b403441edb77 5000 RFCOMM"},
     {"CallSppWithTheDesignMac", "CALL", false, 0, designMac,

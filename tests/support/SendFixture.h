@@ -2,9 +2,7 @@
 
 #include "CoreFixture.h"
 #include "QtPrinters.h"
-
-// Wire bytes written the way people write them: "BF FF 00 03".
-inline QByteArray hexBytes(const char* spaced) { return QByteArray::fromHex(spaced); }
+#include "WireForms.h"
 
 // A terminal on COM1 with a module plugged in, for tests of what goes out. Options start
 // off and no link is chosen.
