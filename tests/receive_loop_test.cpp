@@ -76,6 +76,58 @@ TEST_F(ReceiveTest, AnEscapeSplitAcrossReadsWaitsForItsRest)
     EXPECT_EQ(lines(), QStringList{"after"});
 }
 
+// The start of an escape sequence belongs to the port it came from and the list it was to
+// change: what arrives after the port closed or the list was cleared is not swallowed into it.
+enum class Cut { PortLost, OtherPortChosen, SamePortReopened, ListCleared };
+
+class HalfEscapeTest : public CoreFixture, public ::testing::WithParamInterface<Cut> {
+protected:
+    void cut(Cut how)
+    {
+        switch (how) {
+        case Cut::PortLost:
+            unplug(1);
+            ASSERT_TRUE(tickUntil([&] { return !core->io().isOpen(); }));
+            plugBack(1);
+            ASSERT_TRUE(tickUntil([&] { return core->io().isOpen(); }));
+            break;
+        case Cut::OtherPortChosen: core->set_comx(2, 1); break;
+        case Cut::SamePortReopened:
+            core->selectLineParameter(&TerminalState::baudRate, 9600);
+            break;
+        case Cut::ListCleared: core->Clear1Click(); break;
+        }
+    }
+};
+
+TEST_P(HalfEscapeTest, IsDroppedWhenThePortClosesOrTheListIsCleared)
+{
+    startOn(1);
+    plug(2);
+    receive("\x1b[");
+    ASSERT_EQ(lines(), QStringList{});
+    cut(GetParam());
+    ASSERT_TRUE(core->io().isOpen());
+    receive("ABCD\r");
+    EXPECT_EQ(lines(), (QStringList{"ABCD", ""}));
+}
+
+std::string nameOf(const ::testing::TestParamInfo<Cut>& info)
+{
+    switch (info.param) {
+    case Cut::PortLost: return "portLost";
+    case Cut::OtherPortChosen: return "otherPortChosen";
+    case Cut::SamePortReopened: return "samePortReopened";
+    case Cut::ListCleared: return "listCleared";
+    }
+    return "unknown";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, HalfEscapeTest,
+                         ::testing::Values(Cut::PortLost, Cut::OtherPortChosen,
+                                           Cut::SamePortReopened, Cut::ListCleared),
+                         nameOf);
+
 TEST_F(ReceiveTest, LongRunsAndBurstsOfLinesArriveWhole)
 {
     startOn(1);

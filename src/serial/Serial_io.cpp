@@ -42,6 +42,7 @@ void Serial_io::c_close()
         return;
     m_device->close();
     m_open = false;
+    m_terminal.portClosed();
 }
 
 void Serial_io::c_putc(int code)

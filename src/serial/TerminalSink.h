@@ -2,8 +2,9 @@
 
 class QString;
 
-// What the driver reflects of its sending in the terminal: the send box and the list.
-// The driver reads three options here and never touches a widget.
+// What the driver reflects of its sending in the terminal: the send box and the list; and
+// what it tells the terminal of its reading. The driver reads three options here and never
+// touches a widget.
 class TerminalSink {
 public:
     virtual ~TerminalSink() = default;
@@ -14,4 +15,6 @@ public:
     virtual void appendListLine(const QString& text) = 0;
     // A read raised an error on a port that still answers.
     virtual void readFailed() = 0;
+    // The port was closed: nothing read from it before is still waiting for its rest.
+    virtual void portClosed() = 0;
 };

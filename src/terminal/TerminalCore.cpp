@@ -17,7 +17,8 @@ TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObj
 {
 }
 
-TerminalCore::~TerminalCore() = default;
+// The port closes while the whole terminal is still there to hear of it.
+TerminalCore::~TerminalCore() { m_io.c_close(); }
 
 void TerminalCore::FormShow()
 {
@@ -79,7 +80,13 @@ void TerminalCore::AddtoList(int newLine, const QString& s)
 
 void TerminalCore::appendListLine(const QString& text) { m_list.addLine(text); }
 
-void TerminalCore::Clear1Click() { m_list.clear(); }
+void TerminalCore::Clear1Click()
+{
+    m_list.clear();
+    m_pendingEscape.clear();
+}
+
+void TerminalCore::portClosed() { m_pendingEscape.clear(); }
 
 void TerminalCore::readFailed()
 {

@@ -140,6 +140,7 @@ private:
     bool multiplexOn() const override { return st.MUX1; }
     void appendListLine(const QString& text) override;
     void readFailed() override;
+    void portClosed() override;
 
     void toggleOption(bool TerminalState::*option);
     // Views hear of a change only when there is one: set_com runs every tick while offline.
@@ -186,6 +187,9 @@ private:
     QString m_macHidden;
     QString m_channelText;
     QHash<QString, QString> m_hints;
+    // The start of an escape sequence whose rest has not arrived yet. It belongs to the
+    // port it came from and to the list it was to change: closing the one or clearing the
+    // other drops it.
     QByteArray m_pendingEscape;
     bool m_readFailureQueued = false;
 };
