@@ -193,8 +193,18 @@ TEST_P(FrameSplitTest, EveryFrameDescribesItsDataAndNothingIsLost)
     }
     EXPECT_EQ(frameLengths, c.frameLengths);
     EXPECT_EQ(joined, text.toLatin1());
-    const QString trace = QString::asprintf("TX=><0xbf><02><0x00><%.2X>", c.length) + text + "<FD>";
-    EXPECT_EQ(lines(), (QStringList{trace, "RX<= "}));
+
+    // One trace line per frame, with that frame's own length, data and check.
+    QStringList traces;
+    qsizetype at = 0;
+    for (const int length : c.frameLengths) {
+        const QString prefix = traces.isEmpty() ? "" : "RX<= ";
+        traces.append(prefix + QString::asprintf("TX=><0xbf><02><0x00><%.2X>", length) +
+                      text.mid(at, length) + "<FD>");
+        at += length;
+    }
+    traces.append("RX<= ");
+    EXPECT_EQ(lines(), traces);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, FrameSplitTest,

@@ -8,11 +8,14 @@
 void TerminalCore::mc_puts(const QString& s)
 {
     if (st.MUX1 || st.muxLink == mux::controlLink) {
-        if (st.Echo1)
-            AddtoList(1, mux::traceLine(st.muxLink, s));
-        for (const QByteArray& frame : mux::frames(st.muxLink, s))
-            for (const char byte : frame)
+        // Each frame shows its own trace line as it goes out: the list tells exactly what
+        // was sent, also when a long text takes several frames.
+        for (const QString& piece : mux::framePieces(s)) {
+            if (st.Echo1)
+                AddtoList(1, mux::traceLine(st.muxLink, piece));
+            for (const char byte : mux::textFrame(st.muxLink, piece))
                 m_io.c_putc(static_cast<unsigned char>(byte));
+        }
         if (st.CopyToSend1)
             setSendBox(s);
         return;

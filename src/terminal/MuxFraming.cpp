@@ -15,27 +15,31 @@ QByteArray frame(int link, const QByteArray& data)
     return bytes;
 }
 
-std::vector<QByteArray> frames(int link, const QString& text)
+QByteArray textFrame(int link, const QString& piece)
 {
-    std::vector<QByteArray> result;
-    qsizetype from = 0;
-    do {
-        QByteArray data;
-        const qsizetype to = std::min<qsizetype>(text.size(), from + maxData);
-        data.reserve(to - from);
-        for (qsizetype i = from; i < to; ++i)
-            data.append(char(text[i].unicode() & 0xFF));
-        result.push_back(frame(link, data));
-        from = to;
-    } while (from < text.size());
-    return result;
+    QByteArray data;
+    data.reserve(piece.size());
+    for (const QChar c : piece)
+        data.append(char(c.unicode() & 0xFF));
+    return frame(link, data);
 }
 
-QString traceLine(int link, const QString& text)
+std::vector<QString> framePieces(const QString& text)
+{
+    std::vector<QString> pieces;
+    qsizetype from = 0;
+    do {
+        pieces.push_back(text.mid(from, maxData));
+        from += maxData;
+    } while (from < text.size());
+    return pieces;
+}
+
+QString traceLine(int link, const QString& piece)
 {
     const auto hex = [](int value) { return QString::asprintf("%.2X", unsigned(value)); };
     return QStringLiteral("TX=><0xbf><") + hex(link) + QStringLiteral("><0x00><") +
-           hex(int(text.size())) + QStringLiteral(">") + text + QStringLiteral("<") +
+           hex(int(piece.size())) + QStringLiteral(">") + piece + QStringLiteral("<") +
            hex(link ^ 0xFF) + QStringLiteral(">");
 }
 

@@ -13,12 +13,14 @@ constexpr unsigned char flags = 0x00;
 constexpr int maxData = 255;
 constexpr int controlLink = 255;
 
-// The frames that carry `text` (one byte per character, its low 8 bits) on `link`.
-// An empty text is one frame of length 0.
-std::vector<QByteArray> frames(int link, const QString& text);
+// The texts of the frames that carry `text`, in order: pieces of at most maxData
+// characters. An empty text is one empty piece.
+std::vector<QString> framePieces(const QString& text);
+// A frame around one piece of text, one byte per character (its low 8 bits).
+QByteArray textFrame(int link, const QString& piece);
 // A frame around raw bytes.
 QByteArray frame(int link, const QByteArray& data);
 
-// The line the terminal shows for a frame while Echo is on.
-QString traceLine(int link, const QString& text);
+// The line the terminal shows for the frame of one piece while Echo is on.
+QString traceLine(int link, const QString& piece);
 } // namespace mux
