@@ -29,12 +29,11 @@ protected:
         list = control<QListWidget>("IWrap");
         return module;
     }
-    void clickLine(int number)
+    void clickLine(int number, Qt::MouseButton button = Qt::LeftButton)
     {
         QListWidgetItem* item = list->item(number - 1);
         list->scrollToItem(item);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(item).center());
+        QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(item).center());
     }
 
     QListWidget* list = nullptr;
@@ -107,6 +106,22 @@ TEST_F(CommandListTest, ClickingTheSelectedLineAgainSendsItAgain)
     clickLine(3);
     const QByteArray expected = plain("AT") + plain("AT");
     EXPECT_EQ(hexOf(module.readExactly(expected.size())), hexOf(expected));
+}
+
+TEST_F(CommandListTest, OnlyTheLeftButtonSendsALine)
+{
+    PtyPeer& module = start();
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        clickLine(5, button);
+        QTest::mouseDClick(list->viewport(), button, {},
+                           list->visualItemRect(list->item(5)).center());
+    }
+    clickLine(3, Qt::RightButton);
+    EXPECT_EQ(hexOf(module.read(50)), "");
+    // The line that another button selected is sent by a left click on it.
+    clickLine(3);
+    EXPECT_EQ(hexOf(module.readExactly(6)), hexOf(plain("AT")));
+    EXPECT_EQ(hexOf(module.read(30)), "");
 }
 
 TEST_F(CommandListTest, AClickWhereNoLineIsSendsNothing)

@@ -3,6 +3,7 @@
 #include "CommandList.h"
 
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 
 CommandListView::CommandListView(QWidget* parent) : QListWidget(parent)
 {
@@ -42,8 +43,38 @@ void CommandListView::mousePressEvent(QMouseEvent* event)
         emit lineChosen(pressed->text());
 }
 
+namespace {
+
+// A press, move, release or double click that the left button takes no part in.
+bool isMouseEventWithoutLeftButton(const QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        return mouse->button() != Qt::LeftButton && !mouse->buttons().testFlag(Qt::LeftButton);
+    }
+    default: return false;
+    }
+}
+
+} // namespace
+
+// The right and middle buttons may select a line, as in any list, but never send it.
+bool CommandListView::viewportEvent(QEvent* event)
+{
+    if (!isMouseEventWithoutLeftButton(event))
+        return QListWidget::viewportEvent(event);
+    const QScopedValueRollback quiet(m_selectionSends, false);
+    return QListWidget::viewportEvent(event);
+}
+
 void CommandListView::chooseSelectedLine()
 {
+    if (!m_selectionSends)
+        return;
     const QList<QListWidgetItem*> selected = selectedItems();
     if (!selected.isEmpty())
         emit lineChosen(selected.first()->text());

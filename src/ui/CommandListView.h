@@ -3,7 +3,8 @@
 #include <QListWidget>
 
 // IWrap: the command list beside the terminal list. Says which line the user chose, by a
-// click (also on the line already selected) or by moving the selection with the keyboard.
+// left click (also on the line already selected) or by moving the selection with the
+// keyboard.
 class CommandListView : public QListWidget {
     Q_OBJECT
 public:
@@ -20,9 +21,11 @@ signals:
     void lineChosen(const QString& line);
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void chooseSelectedLine();
     int m_preferredWidth = startWidth;
+    bool m_selectionSends = true; // false while a mouse event without the left button runs
 };
