@@ -3,6 +3,8 @@
 #include "TerminalView.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 
 namespace {
@@ -48,6 +50,22 @@ INSTANTIATE_TEST_SUITE_P(
 namespace {
 
 using TypingShortcutTest = SendFixture;
+
+// Some platforms give Delete the text DEL (0x7F); the key types no character all the same.
+TEST_F(TypingShortcutTest, DeleteSendsNothingWhateverTextItsEventCarries)
+{
+    TerminalView view(*core);
+    core->st.Echo1 = true;
+    for (const Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier)}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, modifiers, QStringLiteral("\x7f"));
+        QApplication::sendEvent(&view, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Delete, modifiers, QStringLiteral("\x7f"));
+        QApplication::sendEvent(&view, &release);
+    }
+    EXPECT_EQ(sent(), QByteArray());
+    EXPECT_EQ(lines(), QStringList{});
+}
 
 TEST_F(TypingShortcutTest, ControlCodesReachTheModuleBeforeWindowShortcuts)
 {

@@ -12,9 +12,12 @@ namespace {
 // The characters a key press types. Ctrl with a letter (or @ [ \ ] ^ _) types its control
 // code: most platforms put it in the event's text already, some leave the plain letter
 // there. Alt without Ctrl types nothing, so that menu mnemonics keep working; Ctrl with Alt
-// is AltGr on some keyboards and types what the keyboard says.
+// is AltGr on some keyboards and types what the keyboard says. Delete types no character,
+// though some platforms give it the text DEL (0x7F).
 QString typedCharacters(const QKeyEvent& event)
 {
+    if (event.key() == Qt::Key_Delete)
+        return {};
     const Qt::KeyboardModifiers mods = event.modifiers();
     const bool ctrl = mods.testFlag(Qt::ControlModifier);
     const bool alt = mods.testFlag(Qt::AltModifier);
