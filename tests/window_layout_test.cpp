@@ -7,12 +7,19 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
+#include <QTableView>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -268,6 +275,170 @@ TEST_F(WindowLayoutTest, BoxesAndTheMultiplexBoxAreViewsOfTheCore)
 
     action("Exit1")->trigger();
     EXPECT_FALSE(window->isVisible());
+}
+
+// The width a control's style leaves for its caption or value.
+int textRoom(const QWidget* widget)
+{
+    QStyle* style = widget->style();
+    if (auto* button = qobject_cast<const QPushButton*>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        return style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+    }
+    if (auto* box = qobject_cast<const QCheckBox*>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        return style->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
+    }
+    if (auto* edit = qobject_cast<const QLineEdit*>(widget)) {
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        option.lineWidth =
+            edit->hasFrame() ? style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+        const QMargins margins = edit->textMargins();
+        // A line edit keeps 2 pixels each side of its text, and a pixel for the cursor.
+        return style->subElementRect(QStyle::SE_LineEditContents, &option, edit).width() -
+               margins.left() - margins.right() - 2 * 2 - 1;
+    }
+    return widget->contentsRect().width();
+}
+
+// A caption that touches its control's edge, or a label that touches the next control.
+constexpr int leastGap = 2;
+
+TEST_F(WindowLayoutTest, EveryCaptionAndValueFitsItsControl)
+{
+    showAllToolBars();
+    typeMac("00:07:80:12:34:56"); // a full Bluetooth address
+    control<QComboBox>("Channel")->setEditText("255");
+    QTest::qWait(20);
+
+    int checked = 0;
+    for (const char* name : {"ToolBar1", "ToolBar2", "ToolBar3", "ToolBar4", "GainSpanToolBar"}) {
+        const QList<QAction*> places = bar(name)->actions();
+        for (qsizetype i = 0; i < places.size(); ++i) {
+            QWidget* widget = bar(name)->widgetForAction(places[i]);
+            if (!widget || !widget->isVisible())
+                continue;
+            QWidget* shown = widget;
+            if (auto* box = qobject_cast<QComboBox*>(widget))
+                shown = box->lineEdit();
+            const QString text = captionOf(widget);
+            if (text.isEmpty())
+                continue;
+            EXPECT_TRUE(bar(name)->rect().contains(widget->geometry()))
+                << widget->objectName().toStdString() << " sticks out of " << name;
+            const int textWidth = QFontMetrics(shown->font()).horizontalAdvance(text);
+            const int room = textRoom(shown);
+            const std::string what =
+                widget->objectName().toStdString() + " \"" + text.toStdString() + "\"";
+            ++checked;
+            if (qobject_cast<QLabel*>(widget)) {
+                EXPECT_LE(textWidth, room) << what;
+                // The label's text ends clear of the next control.
+                const int textEnd =
+                    widget->geometry().left() + widget->contentsRect().left() + textWidth;
+                for (qsizetype j = i + 1; j < places.size(); ++j)
+                    if (QWidget* next = bar(name)->widgetForAction(places[j]);
+                        next && next->isVisible()) {
+                        EXPECT_GE(next->geometry().left() - textEnd, leastGap + 1) << what;
+                        break;
+                    }
+            } else if (qobject_cast<QPushButton*>(widget)) {
+                EXPECT_LE(textWidth + 2 * leastGap, room) << what << ": room " << room;
+            } else {
+                EXPECT_LE(textWidth, room) << what << ": room " << room;
+            }
+        }
+    }
+    EXPECT_GE(checked, 30); // every tool bar was walked
+}
+
+TEST_F(WindowLayoutTest, OnlyTheComEightyOneToNinetySubmenuCarriesAHint)
+{
+    for (const char* name :
+         {"COM21to30", "COM31401", "COM41501", "COM51601", "COM61701", "COM71801", "COM911001"}) {
+        QAction* group = control<QMenu>(name)->menuAction();
+        EXPECT_EQ(group->toolTip(), group->text()) << name;
+    }
+    EXPECT_EQ(control<QMenu>("COM81901")->menuAction()->toolTip(), "COM81901");
+}
+
+TEST_F(WindowLayoutTest, TheStatusBarShowsSixPanelsOfTheirWidthsAtTheBottom)
+{
+    auto* statusBar = control<QStatusBar>("StatusBar1");
+    ASSERT_NE(statusBar, nullptr);
+    EXPECT_EQ(statusBar->height(), 19);
+    EXPECT_EQ(statusBar->geometry().bottom(), window->rect().bottom());
+    const int widths[] = {150, 60, 60, 60, 350, 50};
+    int left = -1;
+    for (int i = 0; i < 6; ++i) {
+        auto* panel = control<QLabel>(QStringLiteral("Panel%1").arg(i));
+        ASSERT_NE(panel, nullptr) << i;
+        EXPECT_TRUE(panel->isVisible()) << i;
+        EXPECT_EQ(panel->width(), widths[i]) << i;
+        EXPECT_GT(panel->x(), left) << "panel " << i << " is out of order";
+        left = panel->x();
+        // The panel's text is not cut off at the top or the bottom.
+        EXPECT_LE(panel->fontMetrics().height(), panel->contentsRect().height()) << i;
+        EXPECT_LE(panel->mapTo(statusBar, panel->rect().bottomLeft()).y(), statusBar->height() - 1)
+            << i;
+    }
+}
+
+// Whether the image holds a pixel close to this colour: the text's strokes, anti-aliased.
+bool holdsColourNear(const QImage& image, const QColor& colour, int tolerance)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) <= tolerance &&
+                std::abs(c.green() - colour.green()) <= tolerance &&
+                std::abs(c.blue() - colour.blue()) <= tolerance)
+                return true;
+        }
+    return false;
+}
+
+TEST_F(WindowLayoutTest, TheTerminalListShowsItsColoursFontAndRowHeight)
+{
+    auto* list = control<QTableView>("ListBox1");
+    ASSERT_NE(list, nullptr);
+    peers.at(1)->send("MMMM MMMM\rWWWW WWWW\r");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 3; }, 5000));
+
+    const QFont font = list->font();
+    EXPECT_EQ(font.pixelSize(), 12);
+    EXPECT_TRUE(QFontInfo(font).fixedPitch()) << QFontInfo(font).family().toStdString();
+    const QRect first = list->visualRect(list->model()->index(0, 0));
+    const QRect second = list->visualRect(list->model()->index(1, 0));
+    EXPECT_EQ(first.height(), 13);
+    EXPECT_EQ(second.top() - first.top(), 13);
+
+    struct Colours {
+        const char* name;
+        QColor background;
+        QColor text;
+    };
+    const Colours schemes[] = {
+        {"blue on pale blue", QColor(232, 232, 255), QColor(0, 0, 255)},
+        {"green on black", QColor(0, 0, 0), QColor(0, 255, 0)},
+        {"blue on pale blue again", QColor(232, 232, 255), QColor(0, 0, 255)}};
+    for (const Colours& scheme : schemes) {
+        EXPECT_EQ(list->palette().color(QPalette::Base), scheme.background) << scheme.name;
+        EXPECT_EQ(list->palette().color(QPalette::Text), scheme.text) << scheme.name;
+        list->clearSelection();
+        const QImage shown = list->viewport()->grab().toImage();
+        // Below the last row: the background alone.
+        EXPECT_EQ(shown.pixelColor(shown.width() - 2, shown.height() - 2), scheme.background)
+            << scheme.name;
+        // The text's strokes reach at least half way from the background to the text colour.
+        EXPECT_TRUE(holdsColourNear(shown, scheme.text, 128)) << scheme.name;
+        action("OrvinTerminal")->trigger();
+    }
 }
 
 TEST_F(WindowLayoutTest, WindowSizeFontAndCommandList)

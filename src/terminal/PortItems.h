@@ -12,6 +12,7 @@ struct PortGroup {
     const char* name;
     const char* caption;
     int firstPort;
+    const char* hint = nullptr; // only COM81-90 carries one
 };
 
 inline constexpr int portsInMenu = 20;
@@ -23,6 +24,6 @@ inline constexpr std::array<PortGroup, 8> portGroups{{
     {"COM51601", "COM51-60", 51},
     {"COM61701", "COM61-70", 61},
     {"COM71801", "COM71-80", 71},
-    {"COM81901", "COM81-90", 81},
+    {"COM81901", "COM81-90", 81, "COM81901"},
     {"COM911001", "COM91-100", 91},
 }};

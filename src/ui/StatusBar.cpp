@@ -1,16 +1,21 @@
 #include "StatusBar.h"
 
+#include "Fonts.h"
+
 #include <QLabel>
 
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent)
 {
     setObjectName(QStringLiteral("StatusBar1"));
-    setFixedHeight(19 + 2);
+    setFixedHeight(barHeight);
+    // Each panel's sunken frame is drawn around it by the bar, so that the panel's own
+    // height, all that the bar's 19 pixels leave, is free for its text.
+    setStyleSheet(windowFontRule() +
+                  QStringLiteral("QStatusBar::item { border: 1px inset palette(mid); }"));
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         auto* panel = new QLabel(this);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
         panel->setFixedWidth(panelWidths[i]);
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setTextFormat(Qt::PlainText);
         addWidget(panel);
         m_panels[i] = panel;

@@ -10,6 +10,7 @@ class StatusBar : public QStatusBar {
     Q_OBJECT
 public:
     explicit StatusBar(QWidget* parent = nullptr);
+    static constexpr int barHeight = 19;
     static constexpr std::array<int, 6> panelWidths{150, 60, 60, 60, 350, 50};
 
     QString panelText(int index) const;

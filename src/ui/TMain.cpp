@@ -86,6 +86,8 @@ void TMain::buildComMenu()
             QMenu* sub = com->addMenu(QString::fromLatin1(group.caption));
             sub->setObjectName(QString::fromLatin1(group.name));
             sub->menuAction()->setObjectName(QString::fromLatin1(group.name));
+            if (group.hint)
+                sub->menuAction()->setToolTip(QString::fromLatin1(group.hint));
             groups.push_back(sub);
         }
         QMenu* menu = port <= portsInMenu ? com : groups.back();
@@ -168,7 +170,10 @@ void TMain::bindCoreBoxes()
 
     m_sendBox = findChild<QLineEdit*>(QStringLiteral("ESend"));
     m_sendBox->setText(m_core->sendBox());
-    connect(m_sendBox, &QLineEdit::textEdited, m_core.get(), &TerminalCore::setSendBox);
+    // Whatever the box shows is what Send sends, however it got there: typing, paste,
+    // undo, drag and drop, an input method or an assistive technology. The core's own
+    // changes come back here unchanged and stop, since it only signals a change.
+    connect(m_sendBox, &QLineEdit::textChanged, m_core.get(), &TerminalCore::setSendBox);
 
     m_channel = findChild<QComboBox*>(QStringLiteral("Channel"));
     {

@@ -1,10 +1,12 @@
 #include "ToolBarBuilder.h"
 
+#include "Fonts.h"
 #include "Handlers.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -16,6 +18,14 @@
 namespace {
 
 constexpr int iconSize = 16;
+
+// The controls keep their fixed widths; their inner padding is trimmed so that every
+// caption and value stays readable inside them: the boxes' text starts at their frame and
+// their drop-down buttons are narrow, and labels keep clear of the control beside them.
+const char* const toolBarStyle = "QComboBox { padding: 0px 0px 0px 1px; min-height: 20px; }"
+                                 "QComboBox::drop-down { width: 13px; }"
+                                 "QLabel { padding: 0px 3px 0px 2px; }"
+                                 "QCheckBox { spacing: 2px; }";
 
 // A tool bar of the height its layout gives it. A docked QToolBar drops its minimum height,
 // and the main window sizes its tool bar rows by their size hints.
@@ -30,6 +40,16 @@ public:
     QSize minimumSizeHint() const override
     {
         return {QToolBar::minimumSizeHint().width(), m_height};
+    }
+
+protected:
+    // A change of style gives the row the style's margins again; it keeps none, so that
+    // controls as high as the bar are not pushed down and cut.
+    void changeEvent(QEvent* event) override
+    {
+        QToolBar::changeEvent(event);
+        if (event->type() == QEvent::StyleChange)
+            layout()->setContentsMargins(0, 0, 0, 0);
     }
 
 private:
@@ -64,9 +84,9 @@ QWidget* makeWidget(const ControlRow& row, const Handlers& handlers, QWidget* pa
     }
     case K::CheckBox: {
         auto* box = new QCheckBox(caption, parent);
-        // The caption fits its fixed width with the stand-in fonts too.
-        box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 2px; }"));
-        QObject::connect(box, &QCheckBox::clicked, handlers[row.handler]);
+        // Every change of the tick runs the handler: a click, a key, an assistive
+        // technology's toggle, or the program.
+        QObject::connect(box, &QCheckBox::toggled, handlers[row.handler]);
         return box;
     }
     case K::ComboBox: {
@@ -114,6 +134,7 @@ QToolBar* buildToolBar(const ToolBarLayout& layout, const Handlers& handlers, QW
     bar->setFloatable(false);
     bar->setIconSize(QSize(iconSize, iconSize));
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    bar->setStyleSheet(windowFontRule() + QString::fromLatin1(toolBarStyle));
     bar->layout()->setContentsMargins(0, 0, 0, 0);
     for (const ControlRow& row : layout.controls) {
         if (row.kind == ControlRow::Kind::Separator) {
