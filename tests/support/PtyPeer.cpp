@@ -18,8 +18,8 @@ namespace {
 // would find the port "in use"; take another number instead.
 bool lockedByAnotherProgram(const QString& slavePath)
 {
-    const QString name = QStringLiteral("LCK..") + slavePath.mid(5).replace(QLatin1Char('/'),
-                                                                            QLatin1Char('_'));
+    const QString name =
+        QStringLiteral("LCK..") + slavePath.mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
     for (const char* dir : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"})
         if (QFileInfo::exists(QLatin1String(dir) + QLatin1Char('/') + name))
             return true;
@@ -30,7 +30,11 @@ bool lockedByAnotherProgram(const QString& slavePath)
 
 PtyPeer::PtyPeer() { openPair(); }
 
-PtyPeer::~PtyPeer() { unplug(); }
+PtyPeer::~PtyPeer()
+{
+    unplug();
+    releaseOldNumber();
+}
 
 void PtyPeer::openPair()
 {
@@ -60,19 +64,34 @@ void PtyPeer::openOnePair()
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
 }
 
+// Closing the master hangs the line up and removes the device node at once. The slave is
+// held on to: while it is open the kernel keeps the pseudo-terminal's number, so the next
+// pseudo-terminal opened on this machine, by any test program, does not take the path
+// that the program under test keeps trying to reopen while its device is gone.
 void PtyPeer::unplug()
 {
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
-    m_slave = m_master = -1;
+    if (m_master < 0)
+        return;
+    ::close(m_master);
+    m_master = -1;
+    releaseOldNumber();
+    m_oldSlave = m_slave;
+    m_slave = -1;
 }
 
+// The new device gets a number of its own before the old one is let go.
 void PtyPeer::plugBack()
 {
     unplug();
     openPair();
+    releaseOldNumber();
+}
+
+void PtyPeer::releaseOldNumber()
+{
+    if (m_oldSlave >= 0)
+        ::close(m_oldSlave);
+    m_oldSlave = -1;
 }
 
 void PtyPeer::send(const QByteArray& bytes)

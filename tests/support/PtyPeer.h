@@ -30,15 +30,17 @@ public:
     };
     std::vector<TimedByte> readTimed(qsizetype n, int timeoutMs = 3000);
 
-    void unplug();   // the device goes away
+    void unplug();   // the device goes away; its number stays taken until plugBack
     void plugBack(); // a fresh pseudo-terminal, at a new device path
 
 private:
     void openPair();
     void openOnePair();
     bool waitReadable(int timeoutMs);
+    void releaseOldNumber();
 
     int m_master = -1;
-    int m_slave = -1; // held open so the line stays raw while the program reopens it
+    int m_slave = -1;    // held open so the line stays raw while the program reopens it
+    int m_oldSlave = -1; // the unplugged device's slave, holding its number
     QString m_slavePath;
 };
