@@ -112,9 +112,9 @@ TEST_P(HalfEscapeTest, IsDroppedWhenThePortClosesOrTheListIsCleared)
     EXPECT_EQ(lines(), (QStringList{"ABCD", ""}));
 }
 
-std::string nameOf(const ::testing::TestParamInfo<Cut>& info)
+const char* nameOf(Cut cut)
 {
-    switch (info.param) {
+    switch (cut) {
     case Cut::PortLost: return "portLost";
     case Cut::OtherPortChosen: return "otherPortChosen";
     case Cut::SamePortReopened: return "samePortReopened";
@@ -123,10 +123,12 @@ std::string nameOf(const ::testing::TestParamInfo<Cut>& info)
     return "unknown";
 }
 
+void PrintTo(Cut cut, std::ostream* os) { *os << nameOf(cut); }
+
 INSTANTIATE_TEST_SUITE_P(Cuts, HalfEscapeTest,
                          ::testing::Values(Cut::PortLost, Cut::OtherPortChosen,
                                            Cut::SamePortReopened, Cut::ListCleared),
-                         nameOf);
+                         [](const auto& info) { return std::string(nameOf(info.param)); });
 
 TEST_F(ReceiveTest, LongRunsAndBurstsOfLinesArriveWhole)
 {

@@ -428,12 +428,14 @@ TEST_F(WindowLayoutTest, TheTerminalListShowsItsColoursFontAndRowHeight)
         {"green on black", QColor(0, 0, 0), QColor(0, 255, 0)},
         {"blue on pale blue again", QColor(232, 232, 255), QColor(0, 0, 255)}};
     for (const Colours& scheme : schemes) {
-        EXPECT_EQ(list->palette().color(QPalette::Base), scheme.background) << scheme.name;
-        EXPECT_EQ(list->palette().color(QPalette::Text), scheme.text) << scheme.name;
+        EXPECT_EQ(list->palette().color(QPalette::Base).name(), scheme.background.name())
+            << scheme.name;
+        EXPECT_EQ(list->palette().color(QPalette::Text).name(), scheme.text.name()) << scheme.name;
         list->clearSelection();
         const QImage shown = list->viewport()->grab().toImage();
         // Below the last row: the background alone.
-        EXPECT_EQ(shown.pixelColor(shown.width() - 2, shown.height() - 2), scheme.background)
+        EXPECT_EQ(shown.pixelColor(shown.width() - 2, shown.height() - 2).name(),
+                  scheme.background.name())
             << scheme.name;
         // The text's strokes reach at least half way from the background to the text colour.
         EXPECT_TRUE(holdsColourNear(shown, scheme.text, 128)) << scheme.name;
