@@ -5,8 +5,8 @@
 #include "QtSerialDevice.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -146,7 +146,7 @@ TEST_F(PortAccessTest, TheFarEndOfAPseudoTerminalIsNotAnotherUser)
 struct NotAPortCase {
     const char* name;
     std::function<QString(const QString& home)> makeTarget; // empty: no link at all
-    QString reason;                                          // %1: the link's target
+    QString reason;                                         // %1: the link's target
 };
 
 void PrintTo(const NotAPortCase& c, std::ostream* os) { *os << c.name; }
@@ -161,8 +161,8 @@ TEST_P(NotAPortTest, SaysWhatIsWrongWithTheLink)
         target = c.makeTarget(profile.configHome());
         profile.link(1, target);
     }
-    EXPECT_EQ(reasonOpeningCom1(), QString(c.reason).replace("%1", target).replace(
-                                       "%dir", profile.portsDir()));
+    EXPECT_EQ(reasonOpeningCom1(),
+              QString(c.reason).replace("%1", target).replace("%dir", profile.portsDir()));
     EXPECT_FALSE(core->io().isOpen());
 }
 
@@ -170,8 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
     Links, NotAPortTest,
     ::testing::Values(
         NotAPortCase{"noLink", {}, "No device is linked as COM1 in %dir."},
-        NotAPortCase{"missingDevice",
-                     [](const QString& home) { return home + "/ttyUSB0"; },
+        NotAPortCase{"missingDevice", [](const QString& home) { return home + "/ttyUSB0"; },
                      "COM1 is linked to %1, which is not present: plug the device in, or link "
                      "COM1 to another device."},
         NotAPortCase{"regularFile",

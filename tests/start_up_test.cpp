@@ -13,8 +13,8 @@ TEST_F(StartUpTest, TheMessageAboutAFailedPortComesWithTheWindowShown)
     profile.link(1, profile.configHome() + "/ttyUSB0");
     bool windowShown = false;
     prompts.whileShown = [&] {
-        windowShown = window->isVisible() && window->windowHandle() &&
-                      window->windowHandle()->isVisible();
+        windowShown =
+            window->isVisible() && window->windowHandle() && window->windowHandle()->isVisible();
     };
     showWindow();
     ASSERT_EQ(prompts.messages, QStringList{"Unable to Open Port COM1"});

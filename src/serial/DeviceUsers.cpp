@@ -1,9 +1,10 @@
 #include "DeviceUsers.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QSet>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -58,9 +59,15 @@ Holding holding(pid_t pid, dev_t device)
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
+        // Only descriptors of device files can be the device; the others (sockets, pipes,
+        // ordinary files) are passed over without the cost of a stat.
+        const QByteArray link = fdDir + '/' + entry->d_name;
+        char linkTarget[8];
+        if (::readlink(link.constData(), linkTarget, sizeof linkTarget) < 5 ||
+            std::memcmp(linkTarget, "/dev/", 5) != 0)
+            continue;
         struct stat target;
-        if (::stat((fdDir + '/' + entry->d_name).constData(), &target) != 0 ||
-            !S_ISCHR(target.st_mode))
+        if (::stat(link.constData(), &target) != 0 || !S_ISCHR(target.st_mode))
             continue;
         if (target.st_rdev == device)
             found.device = true;
@@ -90,33 +97,46 @@ pid_t DeviceUsers::otherUser(dev_t device)
     if (m_lastFound != 0 && holding(m_lastFound, device).device)
         return m_lastFound;
     m_lastFound = 0;
+    if (m_lastScanDevice == device && m_lastScan.isValid() && m_lastScan.elapsed() < rescanAfterMs)
+        return 0;
+    m_lastFound = scanAll(device);
+    m_lastScanDevice = device;
+    m_lastScan.start();
+    return m_lastFound;
+}
 
+pid_t DeviceUsers::scanAll(dev_t device)
+{
     const pid_t self = ::getpid();
     QSet<pid_t> users;
     QSet<pid_t> farEnd;
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& name : pids) {
-        bool isPid = false;
-        const pid_t pid = pid_t(name.toInt(&isPid));
-        if (!isPid || pid == self)
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return 0;
+    while (const dirent* entry = ::readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (*end != '\0' || pid <= 0 || pid == self)
             continue;
-        const Holding h = holding(pid, device);
+        const Holding h = holding(pid_t(pid), device);
         if (h.master)
-            farEnd.insert(pid);
+            farEnd.insert(pid_t(pid));
         else if (h.device)
-            users.insert(pid);
+            users.insert(pid_t(pid));
     }
+    ::closedir(proc);
     for (const pid_t pid : users)
         if (!farEnd.contains(parentOf(pid)))
-            return m_lastFound = pid;
+            return pid;
     return 0;
 }
 
 QString describeProcess(pid_t pid)
 {
     QFile comm(QString::fromLatin1(procPath(pid, "comm")));
-    const QString name =
-        comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed()) : QString();
+    const QString name = comm.open(QIODevice::ReadOnly)
+                             ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                             : QString();
     const QString number = QStringLiteral("process %1").arg(pid);
     return name.isEmpty() ? number : name + QStringLiteral(" (") + number + QLatin1Char(')');
 }

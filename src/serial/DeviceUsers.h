@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <sys/types.h>
 
@@ -11,11 +12,19 @@ class DeviceUsers {
 public:
     // A process other than this one with the device of this number open; 0 when there is none.
     pid_t otherUser(dev_t device);
+    // The device has been opened: what the last scan found no longer stands.
+    void deviceOpened() { m_lastScan.invalidate(); }
 
 private:
-    // The user found last, looked at first: a port that another program holds is tried
-    // again on every receive tick, and one process is quicker to read than all of them.
+    pid_t scanAll(dev_t device);
+
+    // A port that fails to open is tried again on every receive tick, and reading every
+    // process's descriptors takes milliseconds. So the user found last is looked at first,
+    // and a scan that found nobody stands for a while, until the device is opened.
+    static constexpr qint64 rescanAfterMs = 1000;
     pid_t m_lastFound = 0;
+    dev_t m_lastScanDevice = 0;
+    QElapsedTimer m_lastScan;
 };
 
 // How a person knows the process: "minicom (process 4242)".

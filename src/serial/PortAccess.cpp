@@ -100,5 +100,6 @@ bool PortAccess::claim(const QString& path, termios* own, QString* why)
         release();
         return false;
     }
+    m_users.deviceOpened();
     return true;
 }

@@ -15,7 +15,8 @@ QString noDevice(const PortsFolder& ports, int port)
         return QStringLiteral("There is no port number %1.").arg(port);
     const QString target = ports.linkTarget(port);
     if (target.isEmpty())
-        return QStringLiteral("No device is linked as COM%1 in %2.").arg(QString::number(port), ports.dir());
+        return QStringLiteral("No device is linked as COM%1 in %2.")
+            .arg(QString::number(port), ports.dir());
     return QStringLiteral("COM%1 is linked to %2, which is not present: plug the device in, "
                           "or link COM%1 to another device.")
         .arg(QString::number(port), target);

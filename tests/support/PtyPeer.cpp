@@ -18,8 +18,8 @@ namespace {
 // would find the port "in use"; take another number instead.
 bool lockedByAnotherProgram(const QString& slavePath)
 {
-    const QString name = QStringLiteral("LCK..") + slavePath.mid(5).replace(QLatin1Char('/'),
-                                                                            QLatin1Char('_'));
+    const QString name =
+        QStringLiteral("LCK..") + slavePath.mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
     for (const char* dir : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"})
         if (QFileInfo::exists(QLatin1String(dir) + QLatin1Char('/') + name))
             return true;
