@@ -37,6 +37,11 @@ QuitOnSignals::~QuitOnSignals()
 {
     for (const int signal : stopSignals)
         std::signal(signal, SIG_DFL);
+    for (int& end : signalPipe) {
+        if (end >= 0)
+            ::close(end);
+        end = -1;
+    }
 }
 
 void QuitOnSignals::onSignal()
