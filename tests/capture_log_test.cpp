@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -33,7 +34,7 @@ protected:
     void SetUp() override
     {
         TerminalPlatform platform = profile.platform(clock);
-        platform.now = [this] { return now; };
+        platform.now = [this] { return std::exchange(now, now.addMSecs(clockStepMs)); };
         core = std::make_unique<TerminalCore>(prompts, platform);
     }
 
@@ -54,6 +55,7 @@ public:
     static void afterTicks() { QCoreApplication::processEvents(); }
 
     QDateTime now{QDate(2026, 12, 9), QTime(12, 0, 0)};
+    qint64 clockStepMs = 0; // how far the clock moves on each reading
     QTemporaryDir folder;
 };
 
@@ -137,6 +139,18 @@ TEST_F(CaptureTest, StampsWaitForTheLog)
     EXPECT_EQ(lines(), QStringList{"A"});
     EXPECT_EQ(core->panel(3), texts::panelBlank);
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+TEST_F(CaptureTest, DateAndTimeOfAStampAreOneMoment)
+{
+    startOn(1);
+    core->st.Timestamp1 = true;
+    core->st.DateStamp1 = true;
+    startLog(inFolder("midnight.csv"));
+    now = QDateTime(QDate(2026, 12, 9), QTime(23, 59, 59, 999));
+    clockStepMs = 1;
+    receive("A");
+    EXPECT_EQ(contentOf(inFolder("midnight.csv")), "09-12-2026,23:59:59,A\r\n");
 }
 
 TEST_F(CaptureTest, AppendsToTheChosenFileAndStoppingLeavesItAlone)
