@@ -64,6 +64,20 @@ void PtyPeer::openOnePair()
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
 }
 
+termios PtyPeer::line() const
+{
+    termios settings{};
+    if (::tcgetattr(m_slave, &settings) != 0)
+        throw std::runtime_error("the pseudo-terminal's settings cannot be read");
+    return settings;
+}
+
+void PtyPeer::setLine(const termios& settings)
+{
+    if (::tcsetattr(m_slave, TCSANOW, &settings) != 0)
+        throw std::runtime_error("the pseudo-terminal's settings cannot be set");
+}
+
 // Closing the master hangs the line up and removes the device node at once. The slave is
 // held on to: while it is open the kernel keeps the pseudo-terminal's number, so the next
 // pseudo-terminal opened on this machine, by any test program, does not take the path
