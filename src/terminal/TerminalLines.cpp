@@ -25,6 +25,19 @@ QString TerminalLines::line(int i) const
     return QString::fromLatin1(m_narrow.constData() + start, narrowEnd(i) - start);
 }
 
+QString TerminalLines::slice(int i, qsizetype from, qsizetype count) const
+{
+    const qsizetype length = lineLength(i);
+    from = std::clamp<qsizetype>(from, 0, length);
+    count = std::clamp<qsizetype>(count, 0, length - from);
+    if (count == 0)
+        return {};
+    const auto wide = m_wide.constFind(i);
+    if (wide != m_wide.constEnd())
+        return wide->mid(from, count);
+    return QString::fromLatin1(m_narrow.constData() + m_starts[std::size_t(i)] + from, count);
+}
+
 qsizetype TerminalLines::lineLength(int i) const
 {
     if (i < 0 || i >= count())

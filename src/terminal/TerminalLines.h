@@ -8,7 +8,8 @@
 // The lines of the terminal, stored compactly: received text is 8-bit, so lines are kept
 // as Latin-1 bytes back to back, and only a line that holds a character above U+00FF
 // (typed or pasted text) is kept as a 16-bit string of its own. Only the last line ever
-// changes; appending to it and opening a new line are O(1).
+// changes; appending to it and opening a new line cost what is appended, whatever the
+// length of the line.
 class TerminalLines {
 public:
     int count() const { return int(m_starts.size()); }
@@ -16,6 +17,9 @@ public:
     QString line(int i) const;
     QString lastLine() const { return isEmpty() ? QString() : line(count() - 1); }
     qsizetype lineLength(int i) const;
+    // Up to `count` characters of line i from position `from`: what a view shows of a long
+    // line, taken without copying the rest of it.
+    QString slice(int i, qsizetype from, qsizetype count) const;
     // The longest line seen since the last clear, in characters.
     qsizetype widestLine() const { return m_widest; }
 
