@@ -86,8 +86,10 @@ TerminalRowDelegate::Columns TerminalRowDelegate::columnsInView(qint64 textLeft,
 
 const TerminalRowDelegate::FontCells& TerminalRowDelegate::cellsFor(const QFont& font) const
 {
-    if (m_cells.width == 0 || m_cells.font != font)
+    if (m_cells.width == 0 || m_cells.font != font) {
         m_cells = {font, QRawFont::fromFont(font), cellWidth(font)};
+        m_pictures.clear();
+    }
     return m_cells;
 }
 
@@ -156,7 +158,7 @@ void TerminalRowDelegate::drawCharacters(QPainter* painter, const QStyleOptionVi
 }
 
 void TerminalRowDelegate::drawOutsideTheFont(QPainter* painter, const QFont& font,
-                                             QPointF cellOrigin, int cellWidth, QChar c)
+                                             QPointF cellOrigin, int cellWidth, QChar c) const
 {
     if (isControlPicture(c)) {
         drawControlPicture(painter, font, cellOrigin, cellWidth, c);
@@ -178,9 +180,24 @@ void TerminalRowDelegate::drawOutsideTheFont(QPainter* painter, const QFont& fon
 
 // The pictures of control characters are abbreviations set small (ESC as three tiny letters
 // on a slant): drawn at the font's size they are specks. Their outline is stretched to fill
-// the cell instead, so that they can be read.
+// the cell instead, so that they can be read. FreeMono and FreeSans (Debian's
+// fonts-freefont-ttf) have them. Each picture is drawn once per colour and kept.
 void TerminalRowDelegate::drawControlPicture(QPainter* painter, const QFont& font,
-                                             QPointF cellOrigin, int cellWidth, QChar c)
+                                             QPointF cellOrigin, int cellWidth, QChar c) const
+{
+    const QFontMetricsF metrics(font);
+    const QSizeF cell(cellWidth, metrics.ascent() + metrics.descent());
+    const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const QColor colour = painter->pen().color();
+    const PictureKey key{c.unicode(), colour.rgba(), int(scale * 100)};
+    auto picture = m_pictures.find(key);
+    if (picture == m_pictures.end())
+        picture = m_pictures.emplace(key, controlPicture(font, cell, scale, colour, c)).first;
+    painter->drawImage(QPointF(cellOrigin.x(), cellOrigin.y() - metrics.ascent()), picture->second);
+}
+
+QImage TerminalRowDelegate::controlPicture(const QFont& font, QSizeF cell, qreal scale,
+                                           const QColor& colour, QChar c)
 {
     QFont large = font;
     large.setFamilies({font.family(), QStringLiteral("FreeMono"), QStringLiteral("FreeSans")});
@@ -188,20 +205,21 @@ void TerminalRowDelegate::drawControlPicture(QPainter* painter, const QFont& fon
     QPainterPath outline;
     outline.addText(0, 0, large, QString(c));
     const QRectF ink = outline.boundingRect();
-    const QFontMetricsF metrics(font);
-    const QRectF cell(cellOrigin.x(), cellOrigin.y() - metrics.ascent(), cellWidth,
-                      metrics.ascent() + metrics.descent());
-    const QRectF target = cell.adjusted(0.5, 1, -0.5, -1);
+
+    QImage picture((cell * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(scale);
+    picture.fill(Qt::transparent);
+    const QRectF target = QRectF(QPointF(0, 0), cell).adjusted(0.5, 1, -0.5, -1);
     if (ink.isEmpty() || target.isEmpty())
-        return;
+        return picture;
     QTransform fit;
     fit.translate(target.left(), target.top());
     fit.scale(target.width() / ink.width(), target.height() / ink.height());
     fit.translate(-ink.left(), -ink.top());
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->fillPath(fit.map(outline), painter->pen().color());
-    painter->restore();
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(fit.map(outline), colour);
+    return picture;
 }
 
 bool TerminalRowDelegate::isControlPicture(QChar c)

@@ -2,8 +2,11 @@
 
 #include <QAbstractItemDelegate>
 #include <QFont>
+#include <QImage>
 #include <QRawFont>
 #include <limits>
+#include <map>
+#include <tuple>
 
 class TerminalLines;
 
@@ -58,12 +61,16 @@ private:
     const FontCells& cellsFor(const QFont& font) const;
     void drawCharacters(QPainter* painter, const QStyleOptionViewItem& option, QPointF origin,
                         const QString& shown) const;
-    static void drawOutsideTheFont(QPainter* painter, const QFont& font, QPointF cellOrigin,
-                                   int cellWidth, QChar c);
-    static void drawControlPicture(QPainter* painter, const QFont& font, QPointF cellOrigin,
-                                   int cellWidth, QChar c);
+    void drawOutsideTheFont(QPainter* painter, const QFont& font, QPointF cellOrigin, int cellWidth,
+                            QChar c) const;
+    void drawControlPicture(QPainter* painter, const QFont& font, QPointF cellOrigin, int cellWidth,
+                            QChar c) const;
+    static QImage controlPicture(const QFont& font, QSizeF cell, qreal scale, const QColor& colour,
+                                 QChar c);
     static bool isControlPicture(QChar c);
 
     const TerminalLines& m_lines;
     mutable FontCells m_cells;
+    using PictureKey = std::tuple<char16_t, QRgb, int>; // character, colour, pixel ratio
+    mutable std::map<PictureKey, QImage> m_pictures;
 };
