@@ -110,6 +110,8 @@ void TerminalView::changeEvent(QEvent* event)
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         m_charWidth = TerminalRowDelegate::cellWidth(font());
+        // A notch of the wheel moves a dozen characters sideways, not half the view.
+        horizontalScrollBar()->setSingleStep(charactersPerStep * m_charWidth);
         fitColumnToText();
     }
 }

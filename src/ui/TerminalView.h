@@ -33,6 +33,8 @@ protected:
 private:
     void fitColumnToText();
 
+    static constexpr int charactersPerStep = 4;
+
     TerminalCore& m_core;
     QMenu* m_popup;
     int m_charWidth = 8;
