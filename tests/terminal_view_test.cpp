@@ -103,6 +103,25 @@ TEST_F(TerminalViewTest, AWideLineIsReachedSideways)
     EXPECT_EQ(list()->verticalScrollBar()->value(), 0);
 }
 
+// What a row draws for what its line holds: control characters as symbols, one for each.
+TEST(TerminalRowText, ShowsControlCharactersAsSymbols)
+{
+    const struct {
+        QString held;
+        QString shown;
+    } cases[] = {
+        {QStringLiteral("four\x1b"
+                        "8\r\nfive"),
+         QStringLiteral("four\u241b8\u240d\u240afive")},
+        {QString(QChar(0)) + QStringLiteral("\t\x1f\x7f"),
+         QStringLiteral("\u2400\u2409\u241f\u2421")},
+        {QStringLiteral("<BF>\u00bf\u00e9 ~\u20ac"), QStringLiteral("<BF>\u00bf\u00e9 ~\u20ac")},
+        {QStringLiteral("\u0080\u009f"), QStringLiteral("\ufffd\ufffd")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TerminalRowDelegate::shownText(c.held), c.shown) << c.held.toStdString();
+}
+
 // A row holds a line as wide as it is; past what a header can take, it stops growing rather
 // than wrapping round to a negative width.
 struct RowWidthCase {

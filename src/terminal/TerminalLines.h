@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QByteArray>
+#include "ByteBlocks.h"
+
 #include <QHash>
 #include <QString>
 #include <vector>
 
 // The lines of the terminal, stored compactly: received text is 8-bit, so lines are kept
-// as Latin-1 bytes back to back, and only a line that holds a character above U+00FF
-// (typed or pasted text) is kept as a 16-bit string of its own. Only the last line ever
+// as Latin-1 bytes back to back in fixed blocks, and only a line that holds a character above
+// U+00FF (typed or pasted text) is kept as a 16-bit string of its own. Only the last line ever
 // changes; appending to it and opening a new line cost what is appended, whatever the
 // length of the line.
 class TerminalLines {
@@ -31,8 +32,9 @@ public:
 private:
     qsizetype narrowEnd(int i) const;
     void noteWidth(int i);
+    void appendNarrow(const QString& text);
 
-    QByteArray m_narrow;
+    ByteBlocks m_narrow;
     std::vector<qsizetype> m_starts;
     QHash<int, QString> m_wide;
     qsizetype m_widest = 0;
