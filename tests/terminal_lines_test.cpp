@@ -28,6 +28,42 @@ TEST(TerminalLines, KeepsNarrowAndWideLinesApart)
     EXPECT_EQ(lines.line(0), QString());
 }
 
+TEST(TerminalLines, ASliceIsThePartOfALineAskedFor)
+{
+    TerminalLines lines;
+    lines.addLine("0123456789");
+    lines.addLine(QStringLiteral("ab\u20accdef")); // kept 16-bit
+    EXPECT_EQ(lines.slice(0, 3, 4), "3456");
+    EXPECT_EQ(lines.slice(0, 8, 100), "89");
+    EXPECT_EQ(lines.slice(0, 10, 5), QString());
+    EXPECT_EQ(lines.slice(0, -2, 3), "012");
+    EXPECT_EQ(lines.slice(1, 1, 3), QStringLiteral("b\u20acc"));
+    EXPECT_EQ(lines.slice(2, 0, 5), QString()); // no such line
+}
+
+// Lines are stored in blocks of 64 KiB; a line runs across as many as it needs.
+TEST(TerminalLines, ALineAcrossManyBlocksReadsBackWhole)
+{
+    TerminalLines lines;
+    QString expected = QStringLiteral("head");
+    lines.addLine(expected);
+    for (int i = 0; i < 300; ++i) {
+        const QString piece(1000, QChar(u'a' + i % 26));
+        lines.appendToLast(piece);
+        expected += piece;
+    }
+    lines.addLine("next");
+    EXPECT_EQ(lines.line(0), expected);
+    EXPECT_EQ(lines.slice(0, 65530, 12), expected.mid(65530, 12));
+    EXPECT_EQ(lines.line(1), "next");
+
+    TerminalLines edge; // a backspace at a block's end, then more text
+    edge.addLine(QString(65536, QLatin1Char('x')));
+    edge.removeLastChar();
+    edge.appendToLast("yz");
+    EXPECT_EQ(edge.line(0), QString(65535, QLatin1Char('x')) + "yz");
+}
+
 TEST(TerminalListModel, TellsViewsOfChangesInOneStep)
 {
     TerminalListModel model;

@@ -22,7 +22,20 @@ QString TerminalLines::line(int i) const
     if (wide != m_wide.constEnd())
         return *wide;
     const qsizetype start = m_starts[std::size_t(i)];
-    return QString::fromLatin1(m_narrow.constData() + start, narrowEnd(i) - start);
+    return m_narrow.latin1(start, narrowEnd(i) - start);
+}
+
+QString TerminalLines::slice(int i, qsizetype from, qsizetype count) const
+{
+    const qsizetype length = lineLength(i);
+    from = std::clamp<qsizetype>(from, 0, length);
+    count = std::clamp<qsizetype>(count, 0, length - from);
+    if (count == 0)
+        return {};
+    const auto wide = m_wide.constFind(i);
+    if (wide != m_wide.constEnd())
+        return wide->mid(from, count);
+    return m_narrow.latin1(m_starts[std::size_t(i)] + from, count);
 }
 
 qsizetype TerminalLines::lineLength(int i) const
@@ -35,13 +48,19 @@ qsizetype TerminalLines::lineLength(int i) const
     return narrowEnd(i) - m_starts[std::size_t(i)];
 }
 
+void TerminalLines::appendNarrow(const QString& text)
+{
+    const QByteArray bytes = text.toLatin1();
+    m_narrow.append(bytes.constData(), bytes.size());
+}
+
 void TerminalLines::noteWidth(int i) { m_widest = std::max(m_widest, lineLength(i)); }
 
 void TerminalLines::addLine(const QString& text)
 {
     m_starts.push_back(m_narrow.size());
     if (fitsLatin1(text))
-        m_narrow.append(text.toLatin1());
+        appendNarrow(text);
     else
         m_wide.insert(count() - 1, text);
     noteWidth(count() - 1);
@@ -58,7 +77,7 @@ void TerminalLines::appendToLast(const QString& text)
     if (wide != m_wide.end()) {
         wide->append(text);
     } else if (fitsLatin1(text)) {
-        m_narrow.append(text.toLatin1());
+        appendNarrow(text);
     } else {
         // The last line turns 16-bit: move its bytes out of the shared buffer.
         const QString widened = line(last) + text;
@@ -77,13 +96,12 @@ void TerminalLines::removeLastChar()
     if (wide != m_wide.end())
         wide->chop(1);
     else if (m_narrow.size() > m_starts.back())
-        m_narrow.chop(1);
+        m_narrow.truncate(m_narrow.size() - 1);
 }
 
 void TerminalLines::clear()
 {
     m_narrow.clear();
-    m_narrow.squeeze();
     m_starts.clear();
     m_starts.shrink_to_fit();
     m_wide.clear();

@@ -1,14 +1,16 @@
 #pragma once
 
-#include <QByteArray>
+#include "ByteBlocks.h"
+
 #include <QHash>
 #include <QString>
 #include <vector>
 
 // The lines of the terminal, stored compactly: received text is 8-bit, so lines are kept
-// as Latin-1 bytes back to back, and only a line that holds a character above U+00FF
-// (typed or pasted text) is kept as a 16-bit string of its own. Only the last line ever
-// changes; appending to it and opening a new line are O(1).
+// as Latin-1 bytes back to back in fixed blocks, and only a line that holds a character above
+// U+00FF (typed or pasted text) is kept as a 16-bit string of its own. Only the last line ever
+// changes; appending to it and opening a new line cost what is appended, whatever the
+// length of the line.
 class TerminalLines {
 public:
     int count() const { return int(m_starts.size()); }
@@ -16,6 +18,9 @@ public:
     QString line(int i) const;
     QString lastLine() const { return isEmpty() ? QString() : line(count() - 1); }
     qsizetype lineLength(int i) const;
+    // Up to `count` characters of line i from position `from`: what a view shows of a long
+    // line, taken without copying the rest of it.
+    QString slice(int i, qsizetype from, qsizetype count) const;
     // The longest line seen since the last clear, in characters.
     qsizetype widestLine() const { return m_widest; }
 
@@ -27,8 +32,9 @@ public:
 private:
     qsizetype narrowEnd(int i) const;
     void noteWidth(int i);
+    void appendNarrow(const QString& text);
 
-    QByteArray m_narrow;
+    ByteBlocks m_narrow;
     std::vector<qsizetype> m_starts;
     QHash<int, QString> m_wide;
     qsizetype m_widest = 0;

@@ -16,9 +16,11 @@ const QStringList tahomaStandIns{QStringLiteral("Liberation Sans Narrow"),
 
 void useWindowsFontsOrStandIns()
 {
-    QFont::insertSubstitutions(QStringLiteral("Courier"),
-                               {QStringLiteral("Nimbus Mono PS"), QStringLiteral("Liberation Mono"),
-                                QStringLiteral("DejaVu Sans Mono")});
+    // Liberation Mono has Courier New's widths and full strokes at 12 pixels; Nimbus Mono PS,
+    // Courier's own clone, is drawn so thin there that green on black fades.
+    QFont::insertSubstitutions(QStringLiteral("Courier"), {QStringLiteral("Liberation Mono"),
+                                                           QStringLiteral("DejaVu Sans Mono"),
+                                                           QStringLiteral("Nimbus Mono PS")});
     QApplication::setFont(windowFont());
 }
 

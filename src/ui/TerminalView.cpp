@@ -1,11 +1,14 @@
 #include "TerminalView.h"
 
 #include "TerminalCore.h"
+#include "TerminalRowDelegate.h"
 
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QWheelEvent>
 
 namespace {
 
@@ -39,9 +42,9 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setShowGrid(false);
-    setWordWrap(false);
-    setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
+    setItemDelegate(new TerminalRowDelegate(m_core.lines(), this));
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     horizontalHeader()->hide();
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -53,7 +56,6 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(12);
     setFont(font);
-    m_charWidth = QFontMetrics(font).horizontalAdvance(QLatin1Char('M'));
     setModel(&m_core.list());
 
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
@@ -87,11 +89,51 @@ void TerminalView::scrollToTopLine(int topLine)
     scrollTo(top, QAbstractItemView::PositionAtTop);
 }
 
+// Rows are put in view up and down only. Every row is as wide as the widest line, so a
+// table would otherwise jump back to the left edge on every tick and every arrow key,
+// taking away what the user scrolled sideways to see.
+void TerminalView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    QScrollBar* sideways = horizontalScrollBar();
+    const QSignalBlocker keepSideways(sideways);
+    const int left = sideways->value();
+    QTableView::scrollTo(index, hint);
+    sideways->setValue(left);
+}
+
 // One column as wide as the widest line, and never narrower than the view.
 void TerminalView::fitColumnToText()
 {
-    const int textWidth = int(m_core.lines().widestLine() + 1) * m_charWidth + 6;
+    const int textWidth = TerminalRowDelegate::rowWidth(m_core.lines().widestLine(), m_charWidth);
     horizontalHeader()->resizeSection(0, std::max(textWidth, viewport()->width()));
+}
+
+void TerminalView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        m_charWidth = TerminalRowDelegate::cellWidth(font());
+        // A notch of the wheel moves a dozen characters sideways, not half the view.
+        horizontalScrollBar()->setSingleStep(charactersPerStep * m_charWidth);
+        fitColumnToText();
+    }
+}
+
+// Shift turns the wheel sideways, as in most programs.
+void TerminalView::wheelEvent(QWheelEvent* event)
+{
+    const bool turnSideways =
+        event->modifiers().testFlag(Qt::ShiftModifier) && event->angleDelta().x() == 0;
+    if (!turnSideways) {
+        QTableView::wheelEvent(event);
+        return;
+    }
+    QWheelEvent sideways(event->position(), event->globalPosition(),
+                         event->pixelDelta().transposed(), event->angleDelta().transposed(),
+                         event->buttons(), event->modifiers() & ~Qt::ShiftModifier, event->phase(),
+                         event->inverted(), event->source());
+    QTableView::wheelEvent(&sideways);
+    event->setAccepted(sideways.isAccepted());
 }
 
 void TerminalView::resizeEvent(QResizeEvent* event)

@@ -8,6 +8,8 @@ class QMenu;
 // ListBox1: the terminal list on screen, a view of the core's list model. A table of one
 // column with fixed row heights: unlike a list view, it takes new rows without laying
 // out all the others again, so a list of millions of lines stays quick to grow and scroll.
+// Its rows are painted by TerminalRowDelegate, which draws only the columns in view, and
+// the column is as wide as the widest line, reached with a horizontal scroll bar.
 class TerminalView : public QTableView {
     Q_OBJECT
 public:
@@ -18,15 +20,20 @@ public:
 
     void applyColours();
     void scrollToTopLine(int topLine);
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     // Every character the keyboard produces goes to the module; other keys move in the list.
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void fitColumnToText();
+
+    static constexpr int charactersPerStep = 4;
 
     TerminalCore& m_core;
     QMenu* m_popup;

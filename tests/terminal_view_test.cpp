@@ -1,0 +1,235 @@
+// The terminal list on screen: what a row draws, how far the view reaches sideways, and
+// that a line of any length costs the same to grow and to paint.
+#include "TerminalRowDelegate.h"
+#include "TerminalView.h"
+#include "WindowFixture.h"
+
+#include <QAbstractItemView>
+#include <QFile>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+#include <cstdlib>
+
+namespace {
+
+// Pixels of the area that stand out from the row's background: the ink of what is drawn.
+int inkIn(const QImage& shot, const QRect& area)
+{
+    const QRect inside = area & shot.rect();
+    if (inside.isEmpty())
+        return 0;
+    const QColor background = shot.pixelColor(0, inside.top()); // the row's left margin
+    int ink = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            const int difference = std::abs(c.red() - background.red()) +
+                                   std::abs(c.green() - background.green()) +
+                                   std::abs(c.blue() - background.blue());
+            ink += difference > 96;
+        }
+    return ink;
+}
+
+class TerminalViewTest : public WindowFixture {
+protected:
+    QAbstractItemView* list() const { return control<QAbstractItemView>("ListBox1"); }
+    void waitForRows(int rows)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list()->model()->rowCount() == rows; }, 10000));
+        QTest::qWait(20); // the view paints what was published
+    }
+    // Where column `column` of row `row` is in the viewport.
+    QRect cell(int row, qint64 column) const
+    {
+        const int width = TerminalRowDelegate::cellWidth(list()->font());
+        const QRect rowRect = list()->visualRect(list()->model()->index(row, 0));
+        return {int(rowRect.left() + TerminalRowDelegate::textMargin + column * width),
+                rowRect.top(), width, rowRect.height()};
+    }
+    QImage shot() const { return list()->viewport()->grab().toImage(); }
+};
+
+TEST_F(TerminalViewTest, ARowShowsEverythingItHoldsOnOneLine)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    // ESC takes the three bytes after it, CR and LF included, into the row.
+    module.send("four\x1b"
+                "8\r\nfive six seven\r");
+    waitForRows(2);
+    const QString held = QStringLiteral("four\x1b"
+                                        "8\r\nfive six seven");
+    EXPECT_EQ(core().lines().line(0), held); // kept as received, for copying and capture
+
+    const QImage image = shot();
+    for (qint64 column = 0; column < held.size(); ++column) {
+        if (held[column] != QLatin1Char(' ')) {
+            EXPECT_GT(inkIn(image, cell(0, column)), 0) << "nothing drawn in column " << column;
+        }
+    }
+    EXPECT_EQ(inkIn(image, cell(0, held.size())), 0);
+}
+
+TEST_F(TerminalViewTest, AWideLineIsReachedSideways)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    module.send(QByteArray(409, ' ') + "#\r");
+    waitForRows(2);
+    QScrollBar* sideways = list()->horizontalScrollBar();
+    ASSERT_TRUE(sideways->isVisible());
+    EXPECT_EQ(inkIn(shot(), cell(0, 0).united(cell(0, 408))), 0);
+
+    sideways->setValue(sideways->maximum());
+    const QRect last = cell(0, 409);
+    EXPECT_TRUE(list()->viewport()->rect().contains(last));
+    EXPECT_GT(inkIn(shot(), last), 0);
+
+    // New lines arriving leave the view where the user put it.
+    module.send("more\r");
+    waitForRows(3);
+    EXPECT_EQ(sideways->value(), sideways->maximum());
+
+    // Shift turns the wheel sideways.
+    sideways->setValue(0);
+    const QPointF at(list()->viewport()->rect().center());
+    QWheelEvent wheelDown(at, list()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list()->viewport(), &wheelDown);
+    EXPECT_GT(sideways->value(), 0);
+    EXPECT_LT(sideways->value(), list()->viewport()->width() / 2); // a few characters a notch
+    EXPECT_EQ(list()->verticalScrollBar()->value(), 0);
+}
+
+// What a row draws for what its line holds: control characters as symbols, one for each.
+TEST(TerminalRowText, ShowsControlCharactersAsSymbols)
+{
+    const struct {
+        QString held;
+        QString shown;
+    } cases[] = {
+        {QStringLiteral("four\x1b"
+                        "8\r\nfive"),
+         QStringLiteral("four\u241b8\u240d\u240afive")},
+        {QString(QChar(0)) + QStringLiteral("\t\x1f\x7f"),
+         QStringLiteral("\u2400\u2409\u241f\u2421")},
+        {QStringLiteral("<BF>\u00bf\u00e9 ~\u20ac"), QStringLiteral("<BF>\u00bf\u00e9 ~\u20ac")},
+        {QStringLiteral("\u0080\u009f"), QStringLiteral("\ufffd\ufffd")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TerminalRowDelegate::shownText(c.held), c.shown) << c.held.toStdString();
+}
+
+// A row holds a line as wide as it is; past what a header can take, it stops growing rather
+// than wrapping round to a negative width.
+struct RowWidthCase {
+    qint64 characters;
+    int cellWidth;
+    int expected;
+};
+
+class RowWidth : public ::testing::TestWithParam<RowWidthCase> {};
+
+TEST_P(RowWidth, GrowsWithTheLineAndStopsAtTheLargestWidth)
+{
+    const RowWidthCase c = GetParam();
+    EXPECT_EQ(TerminalRowDelegate::rowWidth(c.characters, c.cellWidth), c.expected);
+}
+
+constexpr int margins = 2 * TerminalRowDelegate::textMargin;
+constexpr int largest = TerminalRowDelegate::maximumRowWidth;
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RowWidth,
+    ::testing::Values(RowWidthCase{0, 7, 7 + margins}, RowWidthCase{410, 7, 411 * 7 + margins},
+                      RowWidthCase{268'435'456, 8, largest}, RowWidthCase{300'000'000, 7, largest},
+                      RowWidthCase{std::numeric_limits<qint64>::max(), 7, largest}));
+
+// Which columns of a line fall inside the view, wherever the view has been scrolled to.
+struct ColumnsCase {
+    const char* name;
+    qint64 textLeft;
+    int visibleLeft;
+    int visibleRight;
+    qint64 lineLength;
+    qint64 first;
+    qint64 count;
+};
+
+class ColumnsInView : public ::testing::TestWithParam<ColumnsCase> {};
+
+TEST_P(ColumnsInView, AreTheOnesUnderTheView)
+{
+    const ColumnsCase c = GetParam();
+    const auto columns = TerminalRowDelegate::columnsInView(c.textLeft, c.visibleLeft,
+                                                            c.visibleRight, 7, c.lineLength);
+    EXPECT_EQ(columns.first, c.first);
+    EXPECT_EQ(columns.count, c.count);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, ColumnsInView,
+    ::testing::Values(
+        ColumnsCase{"ShortLine", 2, 0, 699, 10, 0, 10},
+        ColumnsCase{"LongLineAtTheStart", 2, 0, 699, 100'000'000, 0, 100},
+        ColumnsCase{"ScrolledHalfACellIn", -4, 0, 699, 1000, 0, 101},
+        ColumnsCase{"ScrolledFarRight", -1'000'000'002, 0, 699, 200'000'000, 142'857'143, 101},
+        ColumnsCase{"EndOfTheLine", -1'000'000'002, 0, 699, 142'857'150, 142'857'143, 7},
+        ColumnsCase{"LineEndsLeftOfTheView", -1'000'000'002, 0, 699, 1000, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A memory figure of this process, in KiB: VmRSS now, VmHWM its peak since the last reset.
+qint64 statusKiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+void resetPeakMemory()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    if (clearRefs.open(QIODevice::WriteOnly))
+        clearRefs.write("5");
+}
+
+// A copy of a long line, as text for a paint or as a buffer grown anew, would show in the
+// process's peak memory: 64 MiB for the 32 M characters here.
+TEST(TerminalViewLongLine, GrowingAndPaintingALongLineCopiesNoneOfIt)
+{
+    TestProfile profile;
+    VirtualClock clock;
+    ScriptedPrompts prompts;
+    TerminalCore core(prompts, profile.platform(clock));
+    TerminalView view(core);
+    view.resize(600, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const QString megabyte(1 << 20, QLatin1Char('x'));
+    const qint64 length = 32 * megabyte.size();
+    for (int i = 0; i < 32; ++i)
+        core.AddtoList(0, megabyte);
+    core.list().publish();
+    view.repaint();
+
+    resetPeakMemory();
+    const qint64 before = statusKiB("VmRSS:");
+    for (int tick = 0; tick < 10; ++tick) {
+        core.AddtoList(0, QStringLiteral("tail"));
+        core.list().publish();
+        view.repaint();
+    }
+    const qint64 grown = statusKiB("VmHWM:") - before;
+    EXPECT_LT(grown, 8 * 1024) << "KiB";
+    EXPECT_EQ(core.lines().lineLength(0), length + 40);
+    // The last bytes, whole; a slice reaching past the end stops there.
+    EXPECT_EQ(core.lines().slice(0, length - 1, 100),
+              QStringLiteral("x") + QStringLiteral("tail").repeated(10));
+}
+
+} // namespace
