@@ -1,7 +1,11 @@
 #pragma once
 
+#include "MainWindowSide.h"
 #include "PortsFolder.h"
+#include "ProgramVersion.h"
+#include "SavedSettings.h"
 #include "Serial_io.h"
+#include "SettingsStore.h"
 #include "TerminalListModel.h"
 #include "TerminalSink.h"
 #include "TerminalState.h"
@@ -24,6 +28,8 @@ struct TerminalPlatform {
     Pause pause = realPause();
     std::function<QDateTime()> now = &QDateTime::currentDateTime;
     Serial_io::DeviceMaker makeDevice;
+    QString settingsDir = SettingsStore::defaultFolder();
+    FileVersion version = compiledVersion();
 };
 
 // Colours of the terminal list.
@@ -48,8 +54,21 @@ public:
     TerminalListModel& list() { return m_list; }
     const TerminalLines& lines() const { return m_list.lines(); }
 
-    // Start-up: numbers the present devices, sets the defaults and opens the port.
-    void FormShow();
+    // Start-up (StartUp.cpp): numbers the present devices, sets the defaults, restores the
+    // saved settings, runs the handler of every option and opens the port. `window` is the
+    // main window's side of it, none when the core runs headless.
+    void FormShow(MainWindowSide* window = nullptr);
+    // Exit: closes the port and saves the settings.
+    void FormDestroy(const MainWindowSide* window = nullptr);
+    // The settings file of this program version.
+    QString settingsFile() const;
+    // The help file the window's help requests go to; set at start-up.
+    const QString& helpFile() const { return m_helpFile; }
+    // The Log option's handler, which start-up runs among the other options' handlers.
+    // Until a capture handler is bound, the option only inverts its flag.
+    using OptionHandler = std::function<void()>;
+    const OptionHandler& logOptionHandler() const { return m_log1Click; }
+    void setLogOptionHandler(OptionHandler handler) { m_log1Click = std::move(handler); }
 
     // Port control (PortControl.cpp).
     void set_com(int show);
@@ -142,6 +161,13 @@ private:
     void readFailed() override;
 
     void toggleOption(bool TerminalState::*option);
+    // Start-up and exit steps.
+    void setStartDefaults();
+    void presetOptions();
+    void restore(const SavedSettings& saved, MainWindowSide* window);
+    void runStartOptionHandlers();
+    void runLogOption();
+    SavedSettings currentSettings(const MainWindowSide* window) const;
     // Views hear of a change only when there is one: set_com runs every tick while offline.
     template <typename T> static bool changeTo(T& field, const T& value)
     {
@@ -176,6 +202,10 @@ private:
     Serial_io m_io;
     CaptureWriter m_capture;
     TickBudget m_budget;
+    QString m_settingsDir;
+    FileVersion m_version;
+    QString m_helpFile;
+    OptionHandler m_log1Click;
 
     StatusPanels m_panels;
     QString m_title;

@@ -14,6 +14,8 @@ inline const QString unableToOpenPort = QStringLiteral("Unable to Open Port ");
 inline const QString offLineSuffix = QStringLiteral(" - OffLine");
 inline const QString readException = QStringLiteral("Exception occurred in c_getc");
 inline const QString macDesignText = QStringLiteral("Unknown MAC     ");
+inline const QString helpFile = QStringLiteral("Serivox.chm");
+inline const QString helpHint = QStringLiteral("F1=Help");
 
 // Multiplexing mode: the module's commands, which are also the controls' hints.
 inline const QString muxOnCommand = QStringLiteral("SET CONTROL MUX 1");
