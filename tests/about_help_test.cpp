@@ -75,7 +75,9 @@ TEST_F(AboutTest, ShowsNameAndVersionModallyCentredOverTheWindowEachTime)
         EXPECT_EQ(about->windowTitle(), "About Serivox");
         EXPECT_EQ(about->size(), QSize(538, 171));
         EXPECT_EQ(about->findChild<QLabel*>("AboutTitle")->text(), "Serivox V1.10");
-        EXPECT_FALSE(about->findChild<QLabel*>("Label1")->text().isEmpty());
+        auto* credit = about->findChild<QLabel*>("Label1");
+        EXPECT_FALSE(credit->text().isEmpty());
+        EXPECT_LE(credit->geometry().right(), about->width()) << "the credit line is cut off";
         EXPECT_EQ(about->frameGeometry().topLeft(), QPoint(100 + 490 - 269, 50 + 359 - 85));
         auto* close = about->findChild<QPushButton*>("AboutClose");
         EXPECT_EQ(close->text(), "Close");

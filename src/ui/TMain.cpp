@@ -6,6 +6,7 @@
 #include "Fonts.h"
 #include "HelpContexts.h"
 #include "HelpKey.h"
+#include "HelpViewer.h"
 #include "LineParameters.h"
 #include "MainPanel.h"
 #include "PortItems.h"
@@ -265,6 +266,8 @@ void TMain::closeEvent(QCloseEvent* event)
         m_core->FormDestroy(this);
     else
         m_core->io().c_close();
+    if (m_helpViewer)
+        m_helpViewer->close();
     QMainWindow::closeEvent(event);
 }
 
