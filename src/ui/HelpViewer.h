@@ -5,7 +5,8 @@
 
 class QTextBrowser;
 
-// A small window that shows the help topics. Links between topics work as in a browser.
+// A small window that shows the help topics. Links between topics work as in a browser;
+// "Contents" and "Back" find the way home.
 class HelpViewer : public QWidget {
     Q_OBJECT
 public:
@@ -19,5 +20,6 @@ public:
 
 private:
     QTextBrowser* m_browser;
+    QString m_helpFile;
     int m_context = 0;
 };
