@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -150,6 +151,8 @@ TEST_F(StartUpTest, ExitWhileOfflineSavesPortZeroAndTheNextStartWaitsForComOne)
     EXPECT_EQ(prompts.messages, QStringList{"Unable to Open Port COM1"});
     window->close();
     EXPECT_EQ(savedValue("Com Port"), "0");
+    // Nothing reopens a port once the window has closed.
+    EXPECT_FALSE(control<QTimer>("Timer1")->isActive());
 
     prompts.messages.clear();
     restart();

@@ -262,6 +262,8 @@ void TMain::showEvent(QShowEvent* event)
 // and only when start-up has set them.
 void TMain::closeEvent(QCloseEvent* event)
 {
+    // The receive loop ends with the window: it must not reopen the port once closed.
+    m_timer1->stop();
     if (m_shown && !std::exchange(m_settingsSaved, true))
         m_core->FormDestroy(this);
     else
