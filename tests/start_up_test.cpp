@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -19,9 +20,10 @@
 namespace {
 
 const QString thisVersion = QStringLiteral("1.10");
-const char* const optionItems[] = {"Echo1",           "HexMode",       "HexModeWrite1",
-                                   "Unreadable1",     "OrvinTerminal", "CopyToSend1",
-                                   "AddLinefeedton1", "iWrapCommands1"};
+const char* const optionItems[] = {"Echo1",           "HexMode",        "HexModeWrite1",
+                                   "Unreadable1",     "OrvinTerminal",  "CopyToSend1",
+                                   "AddLinefeedton1", "iWrapCommands1", "Log1",
+                                   "Timestamp1",      "DateStamp1"};
 const char* const toolBarItems[] = {"SPP1", "BGIO1", "HID1", "GainSpan1"};
 const char* const baudItems[] = {"B1200",  "B2400",  "B4800",  "B9600",
                                  "B19200", "B38400", "B57600", "B115200"};
@@ -81,6 +83,7 @@ TEST_F(StartUpTest, FirstRunStartsOnComOneWithEveryOptionOff)
         EXPECT_FALSE(toolBarShown(bar)) << bar;
     EXPECT_FALSE(control<QCheckBox>("MUX1")->isChecked());
     EXPECT_FALSE(core().st.Log1);
+    EXPECT_TRUE(prompts.logDialogs.isEmpty());
     EXPECT_FALSE(core().st.Timestamp1);
     EXPECT_FALSE(core().st.DateStamp1);
     EXPECT_EQ(core().st.muxLink, -1);
@@ -124,10 +127,7 @@ TEST_F(StartUpTest, SavedPortAndOptionsAreAllTakenUp)
 
     EXPECT_EQ(tickedItems(optionItems),
               (QStringList{"Echo1", "HexMode", "HexModeWrite1", "Unreadable1", "OrvinTerminal",
-                           "CopyToSend1"}));
-    EXPECT_TRUE(core().st.Timestamp1);
-    EXPECT_TRUE(core().st.DateStamp1);
-    EXPECT_FALSE(core().st.Log1);
+                           "CopyToSend1", "Timestamp1", "DateStamp1"}));
     EXPECT_EQ(tickedItems(toolBarItems), (QStringList{"SPP1", "HID1", "GainSpan1"}));
     EXPECT_TRUE(toolBarShown("ToolBar2"));
     EXPECT_FALSE(toolBarShown("ToolBar3"));
@@ -194,26 +194,32 @@ TEST_F(StartUpTest, SavedMultiplexComesBackOnWithUnreadableOff)
 TEST_F(StartUpTest, SavedLogAsksForTheCaptureFileBeforeThePortOpens)
 {
     plug(1);
-    profile.writeSettings(thisVersion, "[General]\nLog Mode=1\nLog Directory=/tmp\n");
-    struct {
-        int times = 0;
-        bool logWasOn = true;
-        bool portWasOpen = true;
-        QString directory;
-    } asked;
-    const TerminalCore::OptionHandler logOption = core().logOptionHandler();
-    core().setLogOptionHandler([&, logOption] {
-        ++asked.times;
-        asked.logWasOn = core().st.Log1;
-        asked.portWasOpen = core().io().isOpen();
-        asked.directory = core().st.logDirectory;
-        logOption();
-    });
+    QTemporaryDir captures;
+    profile.writeSettings(
+        thisVersion, "[General]\nLog Mode=1\nLog Directory=" + captures.path().toUtf8() + "\n");
+    bool portOpenDuringDialog = true;
+    prompts.logFileDialog = [&](const QString& directory, const QString&) {
+        portOpenDuringDialog = core().io().isOpen();
+        return UserPrompts::LogFileAnswer{true, directory + "/run.csv", directory};
+    };
     showWindow();
-    EXPECT_EQ(asked.times, 1);
-    EXPECT_FALSE(asked.logWasOn) << "with Log off, the handler starts a capture and asks";
-    EXPECT_FALSE(asked.portWasOpen);
-    EXPECT_EQ(asked.directory, "/tmp");
+    ASSERT_EQ(prompts.logDialogs.size(), 1);
+    EXPECT_EQ(prompts.logDialogs[0].directory, captures.path());
+    EXPECT_FALSE(portOpenDuringDialog);
+    EXPECT_TRUE(core().io().isOpen());
+    EXPECT_TRUE(core().st.Log1);
+    EXPECT_TRUE(ticked("Log1"));
+    EXPECT_EQ(panel(4), "=>" + captures.path() + "/run.csv");
+}
+
+TEST_F(StartUpTest, LogSavedOnButCancelledStartsWithoutCapture)
+{
+    plug(1);
+    profile.writeSettings(thisVersion, "[General]\nLog Mode=1\n");
+    showWindow();
+    EXPECT_EQ(prompts.logDialogs.size(), 1);
+    EXPECT_FALSE(core().st.Log1);
+    EXPECT_FALSE(ticked("Log1"));
     EXPECT_TRUE(core().io().isOpen());
 }
 
@@ -236,18 +242,20 @@ TEST_F(StartUpTest, EverySettingSurvivesARestart)
 {
     plug(1);
     plug(7);
+    QTemporaryDir captures;
+    const QString captureFile = captures.path() + "/run.csv";
+    prompts.logFileDialog = [&](const QString& directory, const QString&) {
+        return UserPrompts::LogFileAnswer{true, captureFile, directory};
+    };
     showWindow();
     window->move(37, 41);
     window->resize(720, 520);
-    for (const char* item :
-         {"COM7", "B9600", "EvenParity1", "N7DataBits1", "N2stopbits1", "SPP1", "HID1", "Echo1",
-          "HexMode", "HexModeWrite1", "Unreadable1", "OrvinTerminal", "CopyToSend1"})
+    for (const char* item : {"COM7", "B9600", "EvenParity1", "N7DataBits1", "N2stopbits1", "SPP1",
+                             "HID1", "Echo1", "HexMode", "HexModeWrite1", "Unreadable1",
+                             "OrvinTerminal", "CopyToSend1", "Timestamp1", "DateStamp1", "Log1"})
         click(item);
-    core().Timestamp1Click();
-    core().DateStamp1Click();
     typeMac("00:07:80:ab:cd:ef");
     QTest::keyClicks(control<QLineEdit>("ESend"), "AT+NSTAT=?");
-    core().st.logDirectory = QStringLiteral("/tmp/captures");
     ASSERT_EQ(window->windowTitle(), "Serivox COM7 9600 7E2- Online");
     window->close();
     EXPECT_FALSE(core().io().isOpen());
@@ -262,19 +270,21 @@ TEST_F(StartUpTest, EverySettingSurvivesARestart)
     EXPECT_EQ(tickedItems(toolBarItems), (QStringList{"SPP1", "HID1"}));
     EXPECT_EQ(tickedItems(optionItems),
               (QStringList{"Echo1", "HexMode", "HexModeWrite1", "Unreadable1", "OrvinTerminal",
-                           "CopyToSend1"}));
-    EXPECT_TRUE(core().st.Timestamp1);
-    EXPECT_TRUE(core().st.DateStamp1);
+                           "CopyToSend1", "Log1", "Timestamp1", "DateStamp1"}));
+    // The capture was asked for again, in the folder of the last one.
+    ASSERT_EQ(prompts.logDialogs.size(), 2);
+    EXPECT_EQ(prompts.logDialogs[1].directory, captures.path());
+    EXPECT_EQ(panel(4), "=>" + captureFile);
     EXPECT_EQ(macBoxText(), "00:07:80:ab:cd:ef");
     EXPECT_EQ(sendBoxText(), "AT+NSTAT=?");
-    EXPECT_EQ(core().st.logDirectory, "/tmp/captures");
     window->close();
 
     const SavedSettings secondRun = SettingsStore(profile.settingsFile(thisVersion)).read();
     EXPECT_EQ(secondRun, firstRun);
     EXPECT_EQ(firstRun.comPort, 7);
     EXPECT_EQ(firstRun.MUX1, false);
-    EXPECT_EQ(firstRun.Log1, false);
+    EXPECT_EQ(firstRun.Log1, true);
+    EXPECT_EQ(firstRun.logDirectory, captures.path());
 }
 
 TEST_F(StartUpTest, ASettingsFileThatCannotBeWrittenLosesTheRunSilently)

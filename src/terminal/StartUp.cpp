@@ -139,7 +139,7 @@ void TerminalCore::runStartOptionHandlers()
 {
     static constexpr void (TerminalCore::*handlers[])() = {
         &TerminalCore::Echo1Click,         &TerminalCore::HexModeClick,
-        &TerminalCore::HexModeWrite1Click, &TerminalCore::runLogOption,
+        &TerminalCore::HexModeWrite1Click, &TerminalCore::Log1Click,
         &TerminalCore::Unreadable1Click,   &TerminalCore::MUX1Click,
         &TerminalCore::OrvinTerminalClick, &TerminalCore::Timestamp1Click,
         &TerminalCore::DateStamp1Click,    &TerminalCore::CopyToSend1Click,
@@ -147,8 +147,6 @@ void TerminalCore::runStartOptionHandlers()
     for (auto handler : handlers)
         (this->*handler)();
 }
-
-void TerminalCore::runLogOption() { m_log1Click(); }
 
 void TerminalCore::FormDestroy(const MainWindowSide* window)
 {

@@ -10,7 +10,7 @@ TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObj
       m_listDevices(std::move(platform.listDevices)), m_ports(platform.portsDir),
       m_io(m_ports, *this, std::move(platform.pause), std::move(platform.makeDevice)),
       m_settingsDir(std::move(platform.settingsDir)), m_version(platform.version),
-      m_log1Click([this] { toggleOption(&TerminalState::Log1); }), m_macText(texts::macDesignText),
+      m_macText(texts::macDesignText),
       m_channelText(texts::startChannel), m_hints{{QStringLiteral("MUX1"), texts::muxOnCommand},
                                                   {QStringLiteral("SELECT"), texts::selectCaption},
                                                   {QStringLiteral("CLOSECH"), texts::closeCommand}}

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "CaptureLog.h"
 #include "MainWindowSide.h"
 #include "PortsFolder.h"
 #include "ProgramVersion.h"
 #include "SavedSettings.h"
 #include "Serial_io.h"
 #include "SettingsStore.h"
+#include "Stamps.h"
 #include "TerminalListModel.h"
 #include "TerminalSink.h"
 #include "TerminalState.h"
@@ -26,7 +28,7 @@ struct TerminalPlatform {
     QString portsDir = PortsFolder::defaultLocation();
     DeviceLister listDevices = &PortsFolder::systemDevices;
     Pause pause = realPause();
-    std::function<QDateTime()> now = &QDateTime::currentDateTime;
+    std::function<QDateTime()> now = &localTimeToTheSecond;
     Serial_io::DeviceMaker makeDevice;
     QString settingsDir = SettingsStore::defaultFolder();
     FileVersion version = compiledVersion();
@@ -64,11 +66,6 @@ public:
     QString settingsFile() const;
     // The help file the window's help requests go to; set at start-up.
     const QString& helpFile() const { return m_helpFile; }
-    // The Log option's handler, which start-up runs among the other options' handlers.
-    // Until a capture handler is bound, the option only inverts its flag.
-    using OptionHandler = std::function<void()>;
-    const OptionHandler& logOptionHandler() const { return m_log1Click; }
-    void setLogOptionHandler(OptionHandler handler) { m_log1Click = std::move(handler); }
 
     // Port control (PortControl.cpp).
     void set_com(int show);
@@ -134,9 +131,10 @@ public:
     void setMacText(const QString& text);
     const QString& macHidden() const { return m_macHidden; }
 
-    // Hands each stamped received text to the capture; false when the write failed.
-    using CaptureWriter = std::function<bool(const QString&)>;
-    void setCaptureWriter(CaptureWriter writer) { m_capture = std::move(writer); }
+    // Capture log (CaptureControl.cpp): starts the capture through the file dialog, or
+    // stops it.
+    void Log1Click();
+    static constexpr int logPromptTicks = 3000;
 
     static const QString readExceptionMessage;
 
@@ -166,7 +164,6 @@ private:
     void presetOptions();
     void restore(const SavedSettings& saved, MainWindowSide* window);
     void runStartOptionHandlers();
-    void runLogOption();
     SavedSettings currentSettings(const MainWindowSide* window) const;
     // Views hear of a change only when there is one: set_com runs every tick while offline.
     template <typename T> static bool changeTo(T& field, const T& value)
@@ -188,8 +185,9 @@ private:
     void runPasses(int firstByte);
     PassEnd runPass(int byte);
     bool takeEscape(int byte, QString* text);
-    QString stampForCapture(QString text);
-    bool capture(const QString& text);
+    QString stampForCapture(const QString& text);
+    void startCapture(const QString& fileName);
+    void writeCapture();
     void endLine(const QString& passText);
     void captureAddress(const QString& finishedLine);
     void scroll();
@@ -200,12 +198,11 @@ private:
     PortsFolder m_ports;
     TerminalListModel m_list;
     Serial_io m_io;
-    CaptureWriter m_capture;
+    CaptureLog m_captureLog;
     TickBudget m_budget;
     QString m_settingsDir;
     FileVersion m_version;
     QString m_helpFile;
-    OptionHandler m_log1Click;
 
     StatusPanels m_panels;
     QString m_title;

@@ -11,7 +11,6 @@ public:
     using Handler = std::function<void()>;
 
     void add(const QString& name, Handler handler);
-    bool contains(const QString& name) const { return m_byName.contains(name); }
     // The handler of this name. A name that no handler has is a fault in the tables: the
     // program stops at once with the name rather than show a control that does nothing.
     const Handler& operator[](const QString& name) const;

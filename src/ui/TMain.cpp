@@ -53,7 +53,6 @@ TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) :
     setStatusBar(m_statusBar);
     bindCoreBoxes();
     connectCore();
-    bindStartUpHandlers();
 
     m_about = new TAbout_Form(m_core->st, this);
     assignHelpContexts(this);

@@ -55,7 +55,6 @@ private:
     void registerHandlers();
     void toggleToolBar(const ToolBarLayout& layout);
     void iWrapCommands1Click();
-    void bindStartUpHandlers();
     void ShowHelpClick();
     void AboutClick();
 
