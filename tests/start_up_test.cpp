@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 namespace {
 
@@ -98,6 +99,21 @@ TEST_F(StartUpTest, FirstRunStartsOnComOneWithEveryOptionOff)
     EXPECT_EQ(hexOf(module.read(100)), "");
     // Settings are written at exit, not before.
     EXPECT_FALSE(QFile::exists(profile.settingsFile(thisVersion)));
+}
+
+// A port that fails at start is reported in front of the window, not before it appears.
+TEST_F(StartUpTest, TheMessageAboutAFailedPortComesWithTheWindowShown)
+{
+    profile.link(1, profile.configHome() + "/ttyUSB0");
+    bool windowShown = false;
+    prompts.whileShown = [&] {
+        windowShown =
+            window->isVisible() && window->windowHandle() && window->windowHandle()->isVisible();
+    };
+    showWindow();
+    ASSERT_EQ(prompts.messages, QStringList{"Unable to Open Port COM1"});
+    EXPECT_TRUE(windowShown);
+    EXPECT_EQ(window->windowTitle(), "Serivox COM1 - OffLine");
 }
 
 TEST_F(StartUpTest, SavedPortAndOptionsAreAllTakenUp)
@@ -297,6 +313,18 @@ TEST_F(StartUpTest, ASettingsFileThatCannotBeWrittenLosesTheRunSilently)
     EXPECT_TRUE(prompts.messages.isEmpty());
     EXPECT_FALSE(core().io().isOpen());
     EXPECT_TRUE(QFileInfo(profile.settingsFile(thisVersion)).isDir());
+}
+
+// Closed before its start-up ran, the window has no settings to save: the file keeps
+// what the last run saved.
+TEST_F(StartUpTest, AWindowClosedBeforeItsStartUpSavesNothing)
+{
+    profile.writeSettings(thisVersion, "[General]\nCom Port=7\nBaud Rate=9600\n");
+    window->show();
+    window->close();
+    EXPECT_EQ(savedValue("Com Port"), "7");
+    EXPECT_EQ(savedValue("Baud Rate"), "9600");
+    EXPECT_EQ(savedValue("Left"), "");
 }
 
 struct BadFileCase {

@@ -252,18 +252,26 @@ void TMain::showEvent(QShowEvent* event)
     if (m_shown)
         return;
     m_shown = true;
-    m_core->FormShow(this);
-    // Typing goes to the module from the start: the terminal list takes the keyboard.
-    m_listBox->setFocus();
+    // Start-up runs once the window is on the screen, so that a message about the port
+    // (a modal box) appears in front of the window rather than before it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_core->FormShow(this);
+            m_settings = Settings::Read;
+            // Typing goes to the module from the start: the terminal list takes the keyboard.
+            m_listBox->setFocus();
+        },
+        Qt::QueuedConnection);
 }
 
 // Closing the window ends the program: the port is closed and the settings saved, once,
-// and only when start-up has set them.
+// and only when start-up has read them.
 void TMain::closeEvent(QCloseEvent* event)
 {
     // The receive loop ends with the window: it must not reopen the port once closed.
     m_timer1->stop();
-    if (m_shown && !std::exchange(m_settingsSaved, true))
+    if (std::exchange(m_settings, Settings::Saved) == Settings::Read)
         m_core->FormDestroy(this);
     else
         m_core->io().c_close();

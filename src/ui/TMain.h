@@ -95,5 +95,5 @@ private:
     TAbout_Form* m_about = nullptr;
     HelpViewer* m_helpViewer = nullptr;
     bool m_shown = false;
-    bool m_settingsSaved = false;
+    enum class Settings { NotRead, Read, Saved } m_settings = Settings::NotRead;
 };
