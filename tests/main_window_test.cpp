@@ -89,7 +89,7 @@ TEST_F(MainWindowTest, MenusHoldEveryPortAndParameter)
     QStringList menus;
     for (QAction* a : window->menuBar()->actions())
         menus.append(a->text());
-    EXPECT_EQ(menus, (QStringList{"&File", "COM", "Parameters", "View", "Commands"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "COM", "Parameters", "View", "Commands", "Help"}));
     EXPECT_EQ(action("COM1")->text(), "COM&1");
     EXPECT_EQ(action("COM10")->text(), "COM1&0");
     EXPECT_EQ(action("Com18")->text(), "COM18");

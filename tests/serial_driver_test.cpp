@@ -140,8 +140,9 @@ TEST_F(DriverTest, CheckedReadFindsAnUnpluggedDevice)
     unplug(1);
     EXPECT_EQ(io().c_getc(), Serial_io::noByte);
     EXPECT_EQ(io().c_getc_checked(), Serial_io::portLost);
+    const qint64 before = clock.now();
     io().c_puts("AT"); // the port test fails: nothing happens
-    EXPECT_EQ(clock.now(), 0);
+    EXPECT_EQ(clock.now(), before);
     io().c_close();
     EXPECT_FALSE(io().isOpen());
     EXPECT_EQ(io().c_getc_checked(), Serial_io::noByte);

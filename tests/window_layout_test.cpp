@@ -92,7 +92,7 @@ TEST_F(WindowLayoutTest, MenusHoldTheirItemsInOrder)
     for (QAction* a : window->menuBar()->actions())
         menus.append(a->menu()->objectName() + '|' + a->text());
     EXPECT_EQ(menus, (QStringList{"File1|&File", "COM|COM", "Baud1|Parameters", "View1|View",
-                                  "Commands1|Commands"}));
+                                  "Commands1|Commands", "Help1|Help"}));
 
     EXPECT_EQ(describe(menu("File1")),
               (QStringList{"Clear2|Clear", "Log1|Log", "Timestamp1|Timestamp",
@@ -119,6 +119,7 @@ TEST_F(WindowLayoutTest, MenusHoldTheirItemsInOrder)
             "AUTOCALLOFF|AUTOCALL OFF|SET CONTROL AUTOCALL",
             "HIDTest|HID Test|Customised HID Test routine", "SETBTAUTH4715|SET BT AUTH * 4715",
             "SETBTAUTH|SET BT AUTH |SET BT AUTH * 4715", "SCR1|S<LF>"}));
+    EXPECT_EQ(describe(menu("Help1")), (QStringList{"ShowHelp|Show Help", "About|About"}));
 }
 
 TEST_F(WindowLayoutTest, ToolBarsHoldTheirControlsInOrder)

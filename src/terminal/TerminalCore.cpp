@@ -3,13 +3,13 @@
 #include "TerminalTexts.h"
 #include "UserPrompts.h"
 
-#include <QDir>
 #include <QMetaObject>
 
 TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObject* parent)
     : QObject(parent), m_prompts(prompts), m_now(std::move(platform.now)),
       m_listDevices(std::move(platform.listDevices)), m_ports(platform.portsDir),
       m_io(m_ports, *this, std::move(platform.pause), std::move(platform.makeDevice)),
+      m_settingsDir(std::move(platform.settingsDir)), m_version(platform.version),
       m_macText(texts::macDesignText),
       m_channelText(texts::startChannel), m_hints{{QStringLiteral("MUX1"), texts::muxOnCommand},
                                                   {QStringLiteral("SELECT"), texts::selectCaption},
@@ -19,23 +19,6 @@ TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObj
 
 // The port closes while the whole terminal is still there to hear of it.
 TerminalCore::~TerminalCore() { m_io.c_close(); }
-
-void TerminalCore::FormShow()
-{
-    if (m_listDevices)
-        m_ports.numberPresentDevices(m_listDevices());
-    st.startDirectory = QDir::currentPath();
-    st.titleText = texts::appTitle;
-    setTitle(st.titleText);
-    st.lastPort = 1;
-    st.baudRate = 115200;
-    st.portNumber = 1;
-    st.parity = 0;
-    st.dataBits = 8;
-    st.stopBits = 1;
-    st.pollCount = 0;
-    set_com(1);
-}
 
 void TerminalCore::setPanel(int i, const QString& text)
 {

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "CaptureLog.h"
+#include "MainWindowSide.h"
 #include "PortsFolder.h"
+#include "ProgramVersion.h"
+#include "SavedSettings.h"
 #include "Serial_io.h"
+#include "SettingsStore.h"
 #include "Stamps.h"
 #include "TerminalListModel.h"
 #include "TerminalSink.h"
@@ -26,6 +30,8 @@ struct TerminalPlatform {
     Pause pause = realPause();
     std::function<QDateTime()> now = &localTimeToTheSecond;
     Serial_io::DeviceMaker makeDevice;
+    QString settingsDir = SettingsStore::defaultFolder();
+    FileVersion version = compiledVersion();
 };
 
 // Colours of the terminal list.
@@ -50,8 +56,16 @@ public:
     TerminalListModel& list() { return m_list; }
     const TerminalLines& lines() const { return m_list.lines(); }
 
-    // Start-up: numbers the present devices, sets the defaults and opens the port.
-    void FormShow();
+    // Start-up (StartUp.cpp): numbers the present devices, sets the defaults, restores the
+    // saved settings, runs the handler of every option and opens the port. `window` is the
+    // main window's side of it, none when the core runs headless.
+    void FormShow(MainWindowSide* window = nullptr);
+    // Exit: closes the port and saves the settings.
+    void FormDestroy(const MainWindowSide* window = nullptr);
+    // The settings file of this program version.
+    QString settingsFile() const;
+    // The help file the window's help requests go to; set at start-up.
+    const QString& helpFile() const { return m_helpFile; }
 
     // Port control (PortControl.cpp).
     void set_com(int show);
@@ -146,6 +160,12 @@ private:
     void portClosed() override;
 
     void toggleOption(bool TerminalState::*option);
+    // Start-up and exit steps.
+    void setStartDefaults();
+    void presetOptions();
+    void restore(const SavedSettings& saved, MainWindowSide* window);
+    void runStartOptionHandlers();
+    SavedSettings currentSettings(const MainWindowSide* window) const;
     // Views hear of a change only when there is one: set_com runs every tick while offline.
     template <typename T> static bool changeTo(T& field, const T& value)
     {
@@ -181,6 +201,9 @@ private:
     Serial_io m_io;
     CaptureLog m_captureLog;
     TickBudget m_budget;
+    QString m_settingsDir;
+    FileVersion m_version;
+    QString m_helpFile;
 
     StatusPanels m_panels;
     QString m_title;

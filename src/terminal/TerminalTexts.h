@@ -14,6 +14,8 @@ inline const QString unableToOpenPort = QStringLiteral("Unable to Open Port ");
 inline const QString offLineSuffix = QStringLiteral(" - OffLine");
 inline const QString readException = QStringLiteral("Exception occurred in c_getc");
 inline const QString macDesignText = QStringLiteral("Unknown MAC     ");
+inline const QString helpFile = QStringLiteral("Serivox.chm");
+inline const QString helpHint = QStringLiteral("F1=Help");
 
 // The capture log: status panel 4 and the messages of its failures.
 inline const QString capturingPrefix = QStringLiteral("=>");

@@ -61,8 +61,14 @@ const std::array commandItems{
     MenuItemRow{"SCR1", "S<LF>", "SCR1Click"},
 };
 
+const std::array helpItems{
+    MenuItemRow{"ShowHelp", "Show Help", "ShowHelpClick"},
+    MenuItemRow{"About", "About", "AboutClick"},
+};
+
 } // namespace
 
 const MenuLayout fileMenu{"File1", "&File", fileItems};
 const MenuLayout viewMenu{"View1", "View", viewItems};
 const MenuLayout commandsMenu{"Commands1", "Commands", commandItems};
+const MenuLayout helpMenu{"Help1", "Help", helpItems};

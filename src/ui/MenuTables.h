@@ -24,3 +24,4 @@ struct MenuLayout {
 extern const MenuLayout fileMenu;
 extern const MenuLayout viewMenu;
 extern const MenuLayout commandsMenu;
+extern const MenuLayout helpMenu;

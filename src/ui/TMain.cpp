@@ -4,10 +4,14 @@
 #include "CommandListView.h"
 #include "DialogPrompts.h"
 #include "Fonts.h"
+#include "HelpContexts.h"
+#include "HelpKey.h"
+#include "HelpViewer.h"
 #include "LineParameters.h"
 #include "MainPanel.h"
 #include "PortItems.h"
 #include "StatusBar.h"
+#include "TAbout_Form.h"
 #include "TerminalTexts.h"
 #include "TerminalView.h"
 #include "ToolBarBuilder.h"
@@ -50,6 +54,10 @@ TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) :
     bindCoreBoxes();
     connectCore();
 
+    m_about = new TAbout_Form(m_core->st, this);
+    assignHelpContexts(this);
+    connect(new HelpKey(this), &HelpKey::helpRequested, this, &TMain::showHelp);
+
     setMinimumWidth(leastWidth);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
 
@@ -69,6 +77,7 @@ void TMain::buildMenus()
     buildParametersMenu();
     buildMenu(menuBar(), viewMenu, m_handlers, m_tickItems);
     buildMenu(menuBar(), commandsMenu, m_handlers, m_tickItems);
+    buildMenu(menuBar(), helpMenu, m_handlers, m_tickItems);
     // Whatever a check item's handler did, its tick then shows the option.
     for (const TickItem& tick : m_tickItems)
         connect(tick.item, &QAction::triggered, this, &TMain::showOptions);
@@ -253,16 +262,26 @@ void TMain::showEvent(QShowEvent* event)
     QMetaObject::invokeMethod(
         this,
         [this] {
-            m_core->FormShow();
+            m_core->FormShow(this);
+            m_settings = Settings::Read;
             // Typing goes to the module from the start: the terminal list takes the keyboard.
             m_listBox->setFocus();
         },
         Qt::QueuedConnection);
 }
 
+// Closing the window ends the program: the port is closed and the settings saved, once,
+// and only when start-up has read them.
 void TMain::closeEvent(QCloseEvent* event)
 {
-    m_core->io().c_close();
+    // The receive loop ends with the window: it must not reopen the port once closed.
+    m_timer1->stop();
+    if (std::exchange(m_settings, Settings::Saved) == Settings::Read)
+        m_core->FormDestroy(this);
+    else
+        m_core->io().c_close();
+    if (m_helpViewer)
+        m_helpViewer->close();
     QMainWindow::closeEvent(event);
 }
 

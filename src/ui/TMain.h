@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Handlers.h"
+#include "MainWindowSide.h"
 #include "MenuBuilder.h"
 #include "TerminalCore.h"
 
@@ -8,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class HelpViewer;
 class MainPanel;
 class QAction;
 class QCheckBox;
@@ -16,6 +18,7 @@ class QLineEdit;
 class QTimer;
 class QToolBar;
 class StatusBar;
+class TAbout_Form;
 class TerminalView;
 class UserPrompts;
 struct ToolBarLayout;
@@ -24,7 +27,7 @@ struct ToolBarLayout;
 // command list and the status bar show what the core holds, and their handlers call its
 // operations. What the window is made of lives in tables (MenuTables, ToolBarTables); the
 // handlers they name are registered in TMainHandlers.cpp.
-class TMain : public QMainWindow {
+class TMain : public QMainWindow, private MainWindowSide {
     Q_OBJECT
 public:
     // `prompts` answers the core's questions; by default modal boxes over this window.
@@ -35,7 +38,12 @@ public:
     TerminalCore& core() { return *m_core; }
     StatusBar* statusPanels() const { return m_statusBar; }
 
-    void FormResize();
+    void FormResize() override;
+
+    // Help on a context number of the help file, in the help viewer.
+    void showHelp(int context);
+    HelpViewer* helpViewer() const { return m_helpViewer; }
+    TAbout_Form* aboutForm() const { return m_about; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -47,6 +55,13 @@ private:
     void registerHandlers();
     void toggleToolBar(const ToolBarLayout& layout);
     void iWrapCommands1Click();
+    void ShowHelpClick();
+    void AboutClick();
+
+    // Start-up and exit.
+    QRect placement() const override;
+    void placeWindow(const SavedPlacement& saved) override;
+    void toggleToolBar(bool TerminalState::*shown) override;
 
     void buildMenus();
     void buildComMenu();
@@ -77,5 +92,8 @@ private:
     std::vector<QAction*> m_portItems; // index n is port n
     std::vector<QAction*> m_lineParameterItems;
     std::vector<TickItem> m_tickItems;
+    TAbout_Form* m_about = nullptr;
+    HelpViewer* m_helpViewer = nullptr;
     bool m_shown = false;
+    enum class Settings { NotRead, Read, Saved } m_settings = Settings::NotRead;
 };

@@ -67,6 +67,9 @@ void TMain::registerHandlers()
             m_handlers.add(layout.toggleHandler, [this, &layout] { toggleToolBar(layout); });
     m_handlers.add("iWrapCommands1Click", [this] { iWrapCommands1Click(); });
     m_handlers.add("Exit1Click", [this] { close(); });
+
+    m_handlers.add("ShowHelpClick", [this] { ShowHelpClick(); });
+    m_handlers.add("AboutClick", [this] { AboutClick(); });
 }
 
 // The View item's tick always mirrors whether its tool bar is shown.

@@ -19,6 +19,21 @@ TestProfile::~TestProfile()
 
 QString TestProfile::portsDir() const { return m_dir.path() + QStringLiteral("/Serivox/ports"); }
 
+QString TestProfile::settingsDir() const { return m_dir.path() + QStringLiteral("/Serivox"); }
+
+QString TestProfile::settingsFile(const QString& versionText) const
+{
+    return settingsDir() + QLatin1Char('/') + SettingsStore::fileName(versionText);
+}
+
+void TestProfile::writeSettings(const QString& versionText, const QByteArray& text) const
+{
+    QFile file(settingsFile(versionText));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    file.write(text);
+}
+
 void TestProfile::link(int port, const QString& target) const
 {
     unlink(port);
@@ -34,6 +49,7 @@ TerminalPlatform TestProfile::platform(VirtualClock& clock) const
 {
     TerminalPlatform p;
     p.portsDir = portsDir();
+    p.settingsDir = settingsDir();
     p.listDevices = [] { return QList<PresentDevice>{}; };
     p.pause = clock.pause();
     p.makeDevice = clock.recordingDevices();

@@ -13,6 +13,11 @@ public:
 
     QString configHome() const { return m_dir.path(); }
     QString portsDir() const;
+    // Where the settings files are, and the one of this version ("1.10").
+    QString settingsDir() const;
+    QString settingsFile(const QString& versionText) const;
+    // Writes that settings file as a person or another program may have left it.
+    void writeSettings(const QString& versionText, const QByteArray& text) const;
     // Makes COMn a link to `target` (a pseudo-terminal, or a path that does not exist).
     void link(int port, const QString& target) const;
     void unlink(int port) const;

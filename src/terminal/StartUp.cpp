@@ -1,0 +1,182 @@
+// Start-up and exit: the terminal's start state, the settings saved between runs, and the
+// port opened with them.
+#include "TerminalCore.h"
+
+#include "SettingsStore.h"
+#include "TerminalTexts.h"
+
+#include <QDir>
+
+namespace {
+
+using S = TerminalState;
+
+constexpr int helpPanel = 5;
+
+// How a restored option reaches its value: as saved, or inverted, because its handler
+// runs once at start-up and inverts it back.
+enum class Restore { AsSaved, Inverted };
+
+struct SavedFlag {
+    std::optional<bool> SavedSettings::*saved;
+    bool TerminalState::*flag;
+    Restore how;
+};
+
+// In the order the values are read.
+constexpr SavedFlag savedFlags[] = {
+    {&SavedSettings::SPP1, &S::SPP1, Restore::AsSaved},
+    {&SavedSettings::BGIO1, &S::BGIO1, Restore::AsSaved},
+    {&SavedSettings::HID1, &S::HID1, Restore::AsSaved},
+    {&SavedSettings::GainSpan1, &S::GainSpan1, Restore::AsSaved},
+    {&SavedSettings::Echo1, &S::Echo1, Restore::Inverted},
+    {&SavedSettings::HexMode, &S::HexMode, Restore::Inverted},
+    {&SavedSettings::HexModeWrite1, &S::HexModeWrite1, Restore::Inverted},
+    {&SavedSettings::Log1, &S::Log1, Restore::Inverted},
+    {&SavedSettings::Unreadable1, &S::Unreadable1, Restore::Inverted},
+    {&SavedSettings::MUX1, &S::MUX1, Restore::AsSaved},
+    {&SavedSettings::OrvinTerminal, &S::OrvinTerminal, Restore::Inverted},
+    {&SavedSettings::Timestamp1, &S::Timestamp1, Restore::Inverted},
+    {&SavedSettings::DateStamp1, &S::DateStamp1, Restore::Inverted},
+    {&SavedSettings::CopyToSend1, &S::CopyToSend1, Restore::Inverted},
+};
+
+// A saved port or line setting that the port could not take keeps its default.
+struct SavedNumber {
+    std::optional<int> SavedSettings::*saved;
+    int TerminalState::*field;
+    bool (*usable)(int);
+};
+
+constexpr SavedNumber savedNumbers[] = {
+    {&SavedSettings::comPort, &S::portNumber,
+     [](int port) { return port == 0 || PortsFolder::isPortNumber(port); }},
+    {&SavedSettings::baudRate, &S::baudRate, [](int rate) { return rate > 0; }},
+    {&SavedSettings::dataBits, &S::dataBits, [](int bits) { return bits == 7 || bits == 8; }},
+    {&SavedSettings::parity, &S::parity, [](int parity) { return parity >= 0 && parity <= 2; }},
+    {&SavedSettings::stopBits, &S::stopBits, [](int bits) { return bits == 1 || bits == 2; }},
+};
+
+// The tool bars saved as shown are toggled on in this order.
+constexpr bool TerminalState::*toolBarFlags[] = {&S::SPP1, &S::BGIO1, &S::HID1, &S::GainSpan1};
+
+} // namespace
+
+void TerminalCore::FormShow(MainWindowSide* window)
+{
+    if (m_listDevices)
+        m_ports.numberPresentDevices(m_listDevices());
+    st.startDirectory = QDir::currentPath();
+    st.versionText = versionText(m_version);
+    st.titleText = texts::appTitle;
+    setTitle(st.titleText);
+    st.lastPort = 1;
+    m_helpFile = texts::helpFile;
+    setPanel(helpPanel, texts::helpHint);
+    setStartDefaults();
+    presetOptions();
+
+    const SavedSettings saved = SettingsStore(settingsFile()).read();
+    restore(saved, window);
+    if (window)
+        for (bool TerminalState::*shown : toolBarFlags)
+            if (st.*shown)
+                window->toggleToolBar(shown);
+    runStartOptionHandlers();
+    set_com(1);
+    if (window)
+        window->FormResize();
+    setSendBox(saved.sendData.value_or(QString()));
+}
+
+void TerminalCore::setStartDefaults()
+{
+    st.baudRate = 115200;
+    st.portNumber = 1;
+    st.parity = 0;
+    st.dataBits = 8;
+    st.stopBits = 1;
+    st.pollCount = 0;
+}
+
+// Every option but the tool bars and Multiplex is preset on: its handler inverts it once
+// at start-up, so it ends off when nothing was saved.
+void TerminalCore::presetOptions()
+{
+    for (const SavedFlag& row : savedFlags)
+        st.*row.flag = row.how == Restore::Inverted;
+    emit optionsChanged();
+}
+
+// Applies each saved value at once, in the order the values are read.
+void TerminalCore::restore(const SavedSettings& saved, MainWindowSide* window)
+{
+    if (window)
+        window->placeWindow({saved.Left, saved.Top, saved.Width, saved.Height});
+    for (const SavedNumber& row : savedNumbers) {
+        const std::optional<int>& value = saved.*row.saved;
+        if (value && row.usable(*value))
+            st.*row.field = *value;
+    }
+    if (saved.macAddress)
+        setMacText(*saved.macAddress);
+    for (const SavedFlag& row : savedFlags) {
+        const std::optional<bool>& value = saved.*row.saved;
+        if (!value)
+            continue;
+        st.*row.flag = row.how == Restore::Inverted ? !*value : *value;
+        if (row.flag == &S::MUX1 && st.MUX1)
+            MUX1Click();
+    }
+    if (saved.logDirectory)
+        st.logDirectory = *saved.logDirectory;
+    emit optionsChanged();
+}
+
+// Each option's handler, as if the person had chosen it: its flag ends at the saved value
+// and its status panels, colours and dialogs follow. No port is open yet.
+void TerminalCore::runStartOptionHandlers()
+{
+    static constexpr void (TerminalCore::*handlers[])() = {
+        &TerminalCore::Echo1Click,         &TerminalCore::HexModeClick,
+        &TerminalCore::HexModeWrite1Click, &TerminalCore::Log1Click,
+        &TerminalCore::Unreadable1Click,   &TerminalCore::MUX1Click,
+        &TerminalCore::OrvinTerminalClick, &TerminalCore::Timestamp1Click,
+        &TerminalCore::DateStamp1Click,    &TerminalCore::CopyToSend1Click,
+    };
+    for (auto handler : handlers)
+        (this->*handler)();
+}
+
+void TerminalCore::FormDestroy(const MainWindowSide* window)
+{
+    if (st.portNumber != 0)
+        m_io.c_close();
+    // A file that cannot be written loses this run's settings, and nothing else.
+    SettingsStore(settingsFile()).write(currentSettings(window));
+}
+
+SavedSettings TerminalCore::currentSettings(const MainWindowSide* window) const
+{
+    SavedSettings values;
+    if (window) {
+        const QRect placement = window->placement();
+        values.Left = placement.x();
+        values.Top = placement.y();
+        values.Width = placement.width();
+        values.Height = placement.height();
+    }
+    for (const SavedNumber& row : savedNumbers)
+        values.*row.saved = st.*row.field;
+    values.macAddress = m_macText;
+    for (const SavedFlag& row : savedFlags)
+        values.*row.saved = st.*row.flag;
+    values.sendData = m_sendBox;
+    values.logDirectory = st.logDirectory;
+    return values;
+}
+
+QString TerminalCore::settingsFile() const
+{
+    return m_settingsDir + QLatin1Char('/') + SettingsStore::fileName(st.versionText);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QUrl>
+
+// The help topics. They are built into the program under the help file's name
+// (":/Serivox.chm/..."), one page per area of the window, and each help context number
+// leads to a page, or a place on it.
+QUrl helpTopic(const QString& helpFile, int context);
+
+// The help contexts that have a topic of their own; any other number opens the contents.
+QList<int> helpContextsWithTopics();
