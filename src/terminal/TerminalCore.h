@@ -44,6 +44,7 @@ public:
     TerminalState st;
 
     Serial_io& io() { return m_io; }
+    UserPrompts& prompts() { return m_prompts; }
     PortsFolder& ports() { return m_ports; }
     TerminalListModel& list() { return m_list; }
     const TerminalLines& lines() const { return m_list.lines(); }

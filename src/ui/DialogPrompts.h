@@ -9,6 +9,7 @@ class DialogPrompts : public UserPrompts {
 public:
     explicit DialogPrompts(QWidget* parent) : m_parent(parent) {}
     void showMessage(const QString& text, const QString& detail) override;
+    std::optional<QString> askDownloadFile() override;
 
 private:
     QWidget* m_parent;

@@ -9,6 +9,9 @@ using S = TerminalState;
 
 const std::array fileItems{
     MenuItemRow{"Clear2", "Clear", "Clear1Click"},
+    MenuItemRow{"N1", "-"},
+    MenuItemRow{"DownloadFile", "Download File", "DownloadFileClick"},
+    MenuItemRow{"N6", "-"},
     MenuItemRow{"N3", "-"},
     MenuItemRow{"Exit1", "E&xit", "Exit1Click"},
 };

@@ -11,6 +11,7 @@ class StatusBar : public QStatusBar {
 public:
     explicit StatusBar(QWidget* parent = nullptr);
     static constexpr std::array<int, 6> panelWidths{150, 60, 60, 60, 350, 50};
+    static constexpr int downloadPanel = 1;
 
     QString panelText(int index) const;
     void setPanelText(int index, const QString& text);

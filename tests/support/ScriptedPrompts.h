@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // Answers the terminal's questions in tests and remembers what it was shown.
 class ScriptedPrompts : public UserPrompts {
@@ -19,4 +20,13 @@ public:
     QStringList messages;
     QStringList details;
     std::function<void()> whileShown;
+
+    // The download's file dialog: answers with `downloadFile`, by default a cancel.
+    std::optional<QString> askDownloadFile() override
+    {
+        ++downloadDialogs;
+        return downloadFile;
+    }
+    std::optional<QString> downloadFile;
+    int downloadDialogs = 0;
 };
