@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PortItems.h"
 #include "PortsFolder.h"
 #include "Serial_io.h"
 #include "TerminalListModel.h"
@@ -57,6 +58,10 @@ public:
     void set_comx(int com, int show);
     void selectLineParameter(int TerminalState::*field, int value);
     const PortMarks& marks() const { return m_marks; }
+
+    // Auto-detection (AutoDetect.cpp): shows only the ports that open, or all again.
+    void AutoDetect1Click();
+    const PortItemsShown& portItemsShown() const { return m_portItemsShown; }
 
     // Receive loop (ReceiveLoop.cpp).
     void Timer1Timer();
@@ -126,6 +131,7 @@ signals:
     void panelChanged(int index, const QString& text);
     void titleChanged(const QString& title);
     void marksChanged();
+    void portItemsShownChanged();
     void optionsChanged();
     void sendBoxChanged(const QString& text);
     void macBoxChanged();
@@ -143,6 +149,7 @@ private:
     void readFailed() override;
 
     void toggleOption(bool TerminalState::*option);
+    void probePorts();
     // Views hear of a change only when there is one: set_com runs every tick while offline.
     template <typename T> static bool changeTo(T& field, const T& value)
     {
@@ -181,6 +188,7 @@ private:
     StatusPanels m_panels;
     QString m_title;
     PortMarks m_marks;
+    PortItemsShown m_portItemsShown;
     QString m_sendBox;
     QStringList m_macItems;
     QString m_macText;

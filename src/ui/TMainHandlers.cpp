@@ -33,6 +33,7 @@ constexpr CoreHandler coreHandlers[] = {
     {"CLOSECHClick", &TerminalCore::CLOSECHClick},
     {"COMMANDClick", &TerminalCore::COMMANDClick},
     {"SCR1Click", &TerminalCore::SCR1Click},
+    {"AutoDetect1Click", &TerminalCore::AutoDetect1Click},
 };
 
 constexpr int commandListShownWidth = 200;
