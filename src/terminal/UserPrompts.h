@@ -8,10 +8,11 @@
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
-    // A modal message box; `detail` is an optional second text with the reason.
-    virtual void showMessage(const QString& text, const QString& detail) = 0;
 
     // The file to download (OpenDialog1): its name, which need not exist, or nothing when
     // the dialog was cancelled.
     virtual std::optional<QString> askDownloadFile() = 0;
+
+    // A modal message box; `detail` is an optional second text with the reason.
+    virtual void showMessage(const QString& text, const QString& detail) = 0;
 };

@@ -8,8 +8,9 @@ class QWidget;
 class DialogPrompts : public UserPrompts {
 public:
     explicit DialogPrompts(QWidget* parent) : m_parent(parent) {}
-    void showMessage(const QString& text, const QString& detail) override;
     std::optional<QString> askDownloadFile() override;
+
+    void showMessage(const QString& text, const QString& detail) override;
 
 private:
     QWidget* m_parent;
