@@ -9,6 +9,9 @@ using S = TerminalState;
 
 const std::array fileItems{
     MenuItemRow{"Clear2", "Clear", "Clear1Click"},
+    MenuItemRow{"Log1", "Log", "Log1Click", nullptr, &S::Log1},
+    MenuItemRow{"Timestamp1", "Timestamp", "Timestamp1Click", nullptr, &S::Timestamp1},
+    MenuItemRow{"DateStamp1", "DateStamp", "DateStamp1Click", nullptr, &S::DateStamp1},
     MenuItemRow{"N1", "-"},
     MenuItemRow{"DownloadFile", "Download File", "DownloadFileClick"},
     MenuItemRow{"N6", "-"},

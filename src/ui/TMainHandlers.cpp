@@ -33,6 +33,9 @@ constexpr CoreHandler coreHandlers[] = {
     {"CLOSECHClick", &TerminalCore::CLOSECHClick},
     {"COMMANDClick", &TerminalCore::COMMANDClick},
     {"SCR1Click", &TerminalCore::SCR1Click},
+    {"Log1Click", &TerminalCore::Log1Click},
+    {"Timestamp1Click", &TerminalCore::Timestamp1Click},
+    {"DateStamp1Click", &TerminalCore::DateStamp1Click},
     {"AutoDetect1Click", &TerminalCore::AutoDetect1Click},
 };
 
