@@ -201,7 +201,7 @@ TEST_F(DownloadWindowTest, TheLineCountIsDrawnWhileTheDownloadRuns)
     Files files;
     prompts.downloadFile = files.write("AB\nCD\n");
 
-    auto* panel = window->statusPanels()->findChildren<QLabel*>().at(StatusBar::downloadPanel);
+    auto* panel = window->statusPanels()->findChild<QLabel*>(QStringLiteral("Panel1"));
     struct PaintCounter : QObject {
         int paints = 0;
         bool eventFilter(QObject*, QEvent* event) override
