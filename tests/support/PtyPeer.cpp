@@ -18,8 +18,8 @@ namespace {
 // would find the port "in use"; take another number instead.
 bool lockedByAnotherProgram(const QString& slavePath)
 {
-    const QString name = QStringLiteral("LCK..") + slavePath.mid(5).replace(QLatin1Char('/'),
-                                                                            QLatin1Char('_'));
+    const QString name =
+        QStringLiteral("LCK..") + slavePath.mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
     for (const char* dir : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"})
         if (QFileInfo::exists(QLatin1String(dir) + QLatin1Char('/') + name))
             return true;
@@ -58,6 +58,20 @@ void PtyPeer::openOnePair()
     ::cfmakeraw(&raw);
     ::tcsetattr(m_slave, TCSANOW, &raw);
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+}
+
+termios PtyPeer::line() const
+{
+    termios settings{};
+    if (::tcgetattr(m_slave, &settings) != 0)
+        throw std::runtime_error("the pseudo-terminal's settings cannot be read");
+    return settings;
+}
+
+void PtyPeer::setLine(const termios& settings)
+{
+    if (::tcsetattr(m_slave, TCSANOW, &settings) != 0)
+        throw std::runtime_error("the pseudo-terminal's settings cannot be set");
 }
 
 void PtyPeer::unplug()

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <termios.h>
 #include <vector>
 
 // The module's end of a serial line: the master side of a pseudo-terminal. The program
@@ -29,6 +30,11 @@ public:
         unsigned char byte;
     };
     std::vector<TimedByte> readTimed(qsizetype n, int timeoutMs = 3000);
+
+    // The line settings of the device, as the kernel keeps them (read through the peer's own
+    // hold on the device, which the program's exclusive open does not lock out).
+    termios line() const;
+    void setLine(const termios& settings);
 
     void unplug();   // the device goes away
     void plugBack(); // a fresh pseudo-terminal, at a new device path
