@@ -10,6 +10,7 @@
 
 namespace {
 struct Silent : UserPrompts {
+    std::optional<QString> askDownloadFile() override { return std::nullopt; }
     void showMessage(const QString&, const QString&) override {}
     LogFileAnswer askLogFile(const QString&, const QString&) override { return {}; }
 };

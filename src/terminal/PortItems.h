@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PortsFolder.h"
+
 #include <QString>
 #include <array>
 
@@ -27,3 +29,25 @@ inline constexpr std::array<PortGroup, 8> portGroups{{
     {"COM81901", "COM81-90", 81, "COM81901"},
     {"COM911001", "COM91-100", 91},
 }};
+
+// Which port items the COM menu shows: all hundred, or after an auto-detection only the
+// ports found. A group shows while at least one of its ports shows.
+class PortItemsShown {
+public:
+    PortItemsShown() { showAll(); }
+
+    bool port(int n) const { return PortsFolder::isPortNumber(n) && m_shown[std::size_t(n)]; }
+    void setPort(int n, bool shown) { m_shown.at(std::size_t(n)) = shown; }
+    void showAll() { m_shown.fill(true); }
+    bool group(const PortGroup& g) const
+    {
+        for (int n = g.firstPort; n < g.firstPort + portsPerGroup; ++n)
+            if (port(n))
+                return true;
+        return false;
+    }
+    bool operator==(const PortItemsShown&) const = default;
+
+private:
+    std::array<bool, PortsFolder::lastPort + 1> m_shown{}; // index n is port n
+};

@@ -2,6 +2,7 @@
 
 #include "CaptureLog.h"
 #include "MainWindowSide.h"
+#include "PortItems.h"
 #include "PortsFolder.h"
 #include "ProgramVersion.h"
 #include "SavedSettings.h"
@@ -52,6 +53,7 @@ public:
     TerminalState st;
 
     Serial_io& io() { return m_io; }
+    UserPrompts& prompts() { return m_prompts; }
     PortsFolder& ports() { return m_ports; }
     TerminalListModel& list() { return m_list; }
     const TerminalLines& lines() const { return m_list.lines(); }
@@ -72,6 +74,10 @@ public:
     void set_comx(int com, int show);
     void selectLineParameter(int TerminalState::*field, int value);
     const PortMarks& marks() const { return m_marks; }
+
+    // Auto-detection (AutoDetect.cpp): shows only the ports that open, or all again.
+    void AutoDetect1Click();
+    const PortItemsShown& portItemsShown() const { return m_portItemsShown; }
 
     // Receive loop (ReceiveLoop.cpp).
     void Timer1Timer();
@@ -142,6 +148,7 @@ signals:
     void panelChanged(int index, const QString& text);
     void titleChanged(const QString& title);
     void marksChanged();
+    void portItemsShownChanged();
     void optionsChanged();
     void sendBoxChanged(const QString& text);
     void macBoxChanged();
@@ -166,6 +173,7 @@ private:
     void restore(const SavedSettings& saved, MainWindowSide* window);
     void runStartOptionHandlers();
     SavedSettings currentSettings(const MainWindowSide* window) const;
+    void probePorts();
     // Views hear of a change only when there is one: set_com runs every tick while offline.
     template <typename T> static bool changeTo(T& field, const T& value)
     {
@@ -208,6 +216,7 @@ private:
     StatusPanels m_panels;
     QString m_title;
     PortMarks m_marks;
+    PortItemsShown m_portItemsShown;
     QString m_sendBox;
     QStringList m_macItems;
     QString m_macText;

@@ -1,12 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // What the terminal asks of a person. The window answers with modal dialogs, whose
 // nested event loops keep the receive timer running; tests answer from a script.
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
+
+    // The file to download (OpenDialog1): its name, which need not exist, or nothing when
+    // the dialog was cancelled.
+    virtual std::optional<QString> askDownloadFile() = 0;
+
     // A modal message box; `detail` is an optional second text with the reason.
     virtual void showMessage(const QString& text, const QString& detail) = 0;
 

@@ -9,6 +9,8 @@ class QWidget;
 class DialogPrompts : public UserPrompts {
 public:
     explicit DialogPrompts(QWidget* parent) : m_parent(parent) {}
+    std::optional<QString> askDownloadFile() override;
+
     void showMessage(const QString& text, const QString& detail) override;
     LogFileAnswer askLogFile(const QString& directory, const QString& proposedName) override;
 

@@ -12,6 +12,9 @@ const std::array fileItems{
     MenuItemRow{"Log1", "Log", "Log1Click", nullptr, &S::Log1},
     MenuItemRow{"Timestamp1", "Timestamp", "Timestamp1Click", nullptr, &S::Timestamp1},
     MenuItemRow{"DateStamp1", "DateStamp", "DateStamp1Click", nullptr, &S::DateStamp1},
+    MenuItemRow{"N1", "-"},
+    MenuItemRow{"DownloadFile", "Download File", "DownloadFileClick"},
+    MenuItemRow{"N6", "-"},
     MenuItemRow{"N3", "-"},
     MenuItemRow{"Exit1", "E&xit", "Exit1Click"},
 };

@@ -26,5 +26,10 @@ QString StatusBar::panelText(int index) const { return m_panels.at(std::size_t(i
 
 void StatusBar::setPanelText(int index, const QString& text)
 {
-    m_panels.at(std::size_t(index))->setText(text);
+    QLabel* panel = m_panels.at(std::size_t(index));
+    panel->setText(text);
+    // A download's line count changes while nothing else of the window is served: it is
+    // drawn at once, not when the window next paints.
+    if (index == downloadPanel)
+        panel->repaint();
 }

@@ -12,6 +12,7 @@ public:
     explicit StatusBar(QWidget* parent = nullptr);
     static constexpr int barHeight = 19;
     static constexpr std::array<int, 6> panelWidths{150, 60, 60, 60, 350, 50};
+    static constexpr int downloadPanel = 1;
 
     QString panelText(int index) const;
     void setPanelText(int index, const QString& text);

@@ -87,6 +87,12 @@ void TMain::buildComMenu()
 {
     QMenu* com = menuBar()->addMenu(QStringLiteral("COM"));
     com->setObjectName(QStringLiteral("COM"));
+    QAction* autoDetect = com->addAction(QStringLiteral("Auto Detect"));
+    autoDetect->setObjectName(QStringLiteral("AutoDetect1"));
+    autoDetect->setCheckable(true);
+    connect(autoDetect, &QAction::triggered, m_handlers["AutoDetect1Click"]);
+    m_tickItems.push_back({autoDetect, &TerminalState::AutoDetect1});
+
     std::vector<QMenu*> groups;
     m_portItems.assign(PortsFolder::lastPort + 1, nullptr);
     for (int port = PortsFolder::firstPort; port <= PortsFolder::lastPort; ++port) {
@@ -202,6 +208,7 @@ void TMain::connectCore()
     connect(core, &TerminalCore::panelChanged, m_statusBar, &StatusBar::setPanelText);
     connect(core, &TerminalCore::titleChanged, this, &QWidget::setWindowTitle);
     connect(core, &TerminalCore::marksChanged, this, &TMain::showPortMarks);
+    connect(core, &TerminalCore::portItemsShownChanged, this, &TMain::showPortItems);
     connect(core, &TerminalCore::optionsChanged, this, &TMain::showOptions);
     connect(core, &TerminalCore::macBoxChanged, this, &TMain::showMacBox);
     connect(core, &TerminalCore::sendBoxChanged, this, &TMain::showSendBox);
@@ -215,6 +222,16 @@ void TMain::showPortMarks()
         m_portItems[std::size_t(port)]->setChecked(port == marks.port);
     for (std::size_t i = 0; i < lineParameterItems.size(); ++i)
         m_lineParameterItems[i]->setChecked(isMarked(lineParameterItems[i], marks));
+}
+
+// After an auto-detection only the ports found show, and the groups that hold one of them.
+void TMain::showPortItems()
+{
+    const PortItemsShown& shown = m_core->portItemsShown();
+    for (int port = PortsFolder::firstPort; port <= PortsFolder::lastPort; ++port)
+        m_portItems[std::size_t(port)]->setVisible(shown.port(port));
+    for (const PortGroup& group : portGroups)
+        findChild<QMenu*>(QLatin1String(group.name))->menuAction()->setVisible(shown.group(group));
 }
 
 void TMain::showOptions()

@@ -72,6 +72,7 @@ private:
     void connectCore();
 
     void showPortMarks();
+    void showPortItems();
     void showOptions();
     void showMacBox();
     void showSendBox(const QString& text);

@@ -3,6 +3,7 @@
 #include "TMain.h"
 
 #include "CommandCatalogue.h"
+#include "FileDownload.h"
 #include "HidTest.h"
 #include "MainPanel.h"
 #include "ToolBarTables.h"
@@ -35,6 +36,7 @@ constexpr CoreHandler coreHandlers[] = {
     {"Log1Click", &TerminalCore::Log1Click},
     {"Timestamp1Click", &TerminalCore::Timestamp1Click},
     {"DateStamp1Click", &TerminalCore::DateStamp1Click},
+    {"AutoDetect1Click", &TerminalCore::AutoDetect1Click},
 };
 
 constexpr int commandListShownWidth = 200;
@@ -50,6 +52,7 @@ void TMain::registerHandlers()
     for (const commands::ModuleCommand& command : commands::catalogue())
         m_handlers.add(command.handler, [core, &command] { commands::run(*core, command); });
     m_handlers.add("HIDTestClick", [core] { commands::HIDTestClick(*core); });
+    m_handlers.add("DownloadFileClick", [core] { commands::DownloadFileClick(*core); });
 
     // The Multiplex box's handler runs after the tick has changed; every change of the
     // Channel text, each typed character included, is a change.

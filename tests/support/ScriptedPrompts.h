@@ -4,10 +4,20 @@
 
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // Answers the terminal's questions in tests and remembers what it was shown.
 class ScriptedPrompts : public UserPrompts {
 public:
+    // The download's file dialog: answers with `downloadFile`, by default a cancel.
+    std::optional<QString> askDownloadFile() override
+    {
+        ++downloadDialogs;
+        return downloadFile;
+    }
+    std::optional<QString> downloadFile;
+    int downloadDialogs = 0;
+
     void showMessage(const QString& text, const QString& detail) override
     {
         messages.append(text);

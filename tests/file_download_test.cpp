@@ -1,0 +1,228 @@
+// Download File: a text file sent to the module line by line through c_puts, the exact bytes
+// on the wire, the line count in status panel 1, and files that cannot be read.
+#include "DownloadLines.h"
+#include "FileDownload.h"
+#include "SendFixture.h"
+#include "StatusBar.h"
+#include "WindowFixture.h"
+#include "WireForms.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+
+namespace {
+
+struct FileCase {
+    const char* name;
+    QByteArray file;
+    QList<QByteArray> lines; // the lines the file holds, in order
+};
+
+void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
+
+QByteArray highBytes()
+{
+    QByteArray bytes;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        bytes.append(char(b));
+    return bytes;
+}
+
+const FileCase fileCases[] = {
+    {"CrLfEndings", "AB\r\nCD\r\n", {"AB", "CD"}},
+    {"LfEndings", "AB\nCD\n", {"AB", "CD"}},
+    {"BlankLine", "AB\r\n\r\nCD\n", {"AB", "", "CD"}},
+    {"CrInsideLine", "A\rB\r\nC\r\rD\n", {"AB", "CD"}},
+    {"EndMarkInTheMiddle",
+     "AB\nC\x1A"
+     "D\nEF\n",
+     {"AB", "C"}},
+    {"EndMarkAfterLineEnd", "AB\n\x1A\nCD\n", {"AB"}},
+    {"NoFinalLineEnd", "AB\nCD", {"AB", "CD"}},
+    {"Empty", "", {}},
+    {"BytesFrom80", highBytes() + "\r\n", {highBytes()}},
+};
+
+// Writes files into a folder of their own.
+class Files {
+public:
+    QString write(const QByteArray& bytes, const QString& name = QStringLiteral("lines.hex"))
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A terminal on COM1 with a module plugged in; notes every text of the progress panel.
+class DownloadFixture : public SendFixture {
+protected:
+    void SetUp() override
+    {
+        SendFixture::SetUp();
+        QObject::connect(core.get(), &TerminalCore::panelChanged,
+                         [this](int index, const QString& text) {
+                             if (index == 1)
+                                 progress.append(text);
+                         });
+    }
+
+    // Chooses the file in the dialog and runs the download.
+    void download(const QString& path)
+    {
+        prompts.downloadFile = path;
+        commands::DownloadFileClick(*core);
+    }
+
+    static QStringList counted(int lines)
+    {
+        QStringList texts;
+        for (int n = 1; n <= lines; ++n)
+            texts.append(QStringLiteral("Line %1").arg(n));
+        return texts;
+    }
+
+    Files files;
+    QStringList progress;
+};
+
+class DownloadFileTest : public DownloadFixture, public ::testing::WithParamInterface<FileCase> {};
+
+TEST_P(DownloadFileTest, SendsEachLineEndedByCrAndCountsIt)
+{
+    const FileCase& c = GetParam();
+    QByteArray wire;
+    for (const QByteArray& line : c.lines)
+        wire += line + '\r';
+
+    download(files.write(c.file));
+
+    EXPECT_EQ(hexOf(sent()), hexOf(wire));
+    EXPECT_EQ(progress,
+              counted(c.lines.size()) + (c.lines.isEmpty() ? QStringList{} : QStringList{""}));
+    EXPECT_EQ(core->panel(1), "");
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST_P(DownloadFileTest, LinesAreTheSameWhateverPiecesTheFileIsReadIn)
+{
+    const FileCase& c = GetParam();
+    QList<QByteArray> lines;
+    const commands::DownloadLines::LineHandler note = [&](const QString& line) {
+        lines.append(line.toLatin1());
+    };
+    commands::DownloadLines splitter;
+    for (const char byte : c.file)
+        if (!splitter.take(QByteArrayView(&byte, 1), note))
+            break;
+    splitter.finish(note);
+    EXPECT_EQ(lines, c.lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DownloadFileTest, ::testing::ValuesIn(fileCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using DownloadTest = DownloadFixture;
+
+TEST_F(DownloadTest, InMultiplexModeTheLinesFollowOneAnotherWithoutCrOrFrames)
+{
+    core->st.MUX1 = true;
+    core->st.muxLink = 1;
+    download(files.write("AB\r\n\r\nCD\nEF"));
+    EXPECT_EQ(hexOf(sent()), hexOf("ABCDEF"));
+    EXPECT_EQ(progress, counted(4) + QStringList{""});
+}
+
+TEST_F(DownloadTest, EchoListsEveryLineAndCopyToSendKeepsTheLast)
+{
+    core->st.Echo1 = true;
+    core->st.CopyToSend1 = true;
+    download(files.write("AB\nCD\n"));
+    EXPECT_EQ(hexOf(sent()), hexOf("AB\rCD\r"));
+    EXPECT_EQ(lines().mid(lines().size() - 2), (QStringList{"AB", "CD"}));
+    EXPECT_EQ(core->sendBox(), "CD");
+}
+
+TEST_F(DownloadTest, WithThePortClosedTheLinesAreCountedAndNothingIsSent)
+{
+    core->st.Echo1 = true;
+    core->io().c_close();
+    const QStringList before = lines();
+    download(files.write("AB\nCD\nEF\n"));
+    EXPECT_EQ(clock.writtenBytes(), "");
+    EXPECT_EQ(hexOf(module->read(30)), "");
+    EXPECT_EQ(lines(), before);
+    EXPECT_EQ(progress, counted(3) + QStringList{""});
+}
+
+// Each row: what the dialog answers, and whether the panel is cleared.
+TEST_F(DownloadTest, ACancelClearsThePanelAndAMissingFileLeavesItAlone)
+{
+    core->setPanel(1, "Line 7");
+    download(files.path("not-there.hex"));
+    EXPECT_EQ(core->panel(1), "Line 7");
+
+    prompts.downloadFile.reset();
+    commands::DownloadFileClick(*core);
+    EXPECT_EQ(core->panel(1), "");
+
+    EXPECT_EQ(prompts.downloadDialogs, 2);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_EQ(clock.writtenBytes(), "");
+}
+
+TEST_F(DownloadTest, AFileThatCannotBeReadStopsWithTheSystemsReason)
+{
+    core->setPanel(1, "Line 7");
+    download(QDir::tempPath()); // a folder: it opens, but reading it fails
+    EXPECT_EQ(prompts.messages, QStringList{"I/O error 21"});
+    EXPECT_TRUE(prompts.details.first().contains("Is a directory"));
+    EXPECT_EQ(core->panel(1), "Line 7");
+    EXPECT_EQ(clock.writtenBytes(), "");
+}
+
+// The window: the menu item runs the download, and the status bar draws each count while
+// the rest of the window waits for the download to end.
+using DownloadWindowTest = WindowFixture;
+
+TEST_F(DownloadWindowTest, TheLineCountIsDrawnWhileTheDownloadRuns)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    Files files;
+    prompts.downloadFile = files.write("AB\nCD\n");
+
+    auto* panel = window->statusPanels()->findChild<QLabel*>(QStringLiteral("Panel1"));
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    } counter;
+    panel->installEventFilter(&counter);
+    QStringList drawn; // each count, with whether it had been painted when it was set
+    QObject::connect(&core(), &TerminalCore::panelChanged, [&](int index, const QString& text) {
+        if (index == 1)
+            drawn.append(text + (counter.paints > 0 ? " painted" : ""));
+        counter.paints = 0;
+    });
+
+    click("DownloadFile");
+
+    EXPECT_EQ(drawn, (QStringList{"Line 1 painted", "Line 2 painted", " painted"}));
+    EXPECT_EQ(hexOf(module.readExactly(6)), hexOf("AB\rCD\r"));
+}
+
+} // namespace
