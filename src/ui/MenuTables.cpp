@@ -9,6 +9,10 @@ using S = TerminalState;
 
 const std::array fileItems{
     MenuItemRow{"Clear2", "Clear", "Clear1Click"},
+    MenuItemRow{"Copy", "Copy", "CopyClick"},
+    MenuItemRow{"N6", "-"},
+    MenuItemRow{"PrintSetup", "Print Setup", "PrintSetupClick"},
+    MenuItemRow{"Print1", "Print", "Print1Click"},
     MenuItemRow{"N3", "-"},
     MenuItemRow{"Exit1", "E&xit", "Exit1Click"},
 };
@@ -58,8 +62,16 @@ const std::array commandItems{
     MenuItemRow{"SCR1", "S<LF>", "SCR1Click"},
 };
 
+const std::array popupItems{
+    MenuItemRow{"Clear1", "Clear", "Clear1Click"},
+    MenuItemRow{"Copy1", "Copy", "CopyClick"},
+    MenuItemRow{"Paste1", "Paste", "Paste1Click"},
+    MenuItemRow{"Print2", "Print", "Print1Click"},
+};
+
 } // namespace
 
 const MenuLayout fileMenu{"File1", "&File", fileItems};
 const MenuLayout viewMenu{"View1", "View", viewItems};
 const MenuLayout commandsMenu{"Commands1", "Commands", commandItems};
+const MenuLayout popupMenu{"PopupMenu1", "", popupItems};

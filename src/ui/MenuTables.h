@@ -24,3 +24,5 @@ struct MenuLayout {
 extern const MenuLayout fileMenu;
 extern const MenuLayout viewMenu;
 extern const MenuLayout commandsMenu;
+// The terminal list's right-click menu.
+extern const MenuLayout popupMenu;

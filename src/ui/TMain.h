@@ -17,7 +17,9 @@ class QTimer;
 class QToolBar;
 class StatusBar;
 class TerminalView;
+class TSettings;
 class UserPrompts;
+class WindowPrinting;
 struct ToolBarLayout;
 
 // The main window. A view of the terminal core: menus, tool bars, the terminal list, the
@@ -34,6 +36,7 @@ public:
 
     TerminalCore& core() { return *m_core; }
     StatusBar* statusPanels() const { return m_statusBar; }
+    WindowPrinting& printing() { return *m_printing; }
 
     void FormResize();
 
@@ -78,4 +81,6 @@ private:
     std::vector<QAction*> m_lineParameterItems;
     std::vector<TickItem> m_tickItems;
     bool m_shown = false;
+    TSettings* m_settings = nullptr;
+    std::unique_ptr<WindowPrinting> m_printing;
 };

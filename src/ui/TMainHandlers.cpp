@@ -4,8 +4,11 @@
 
 #include "CommandCatalogue.h"
 #include "HidTest.h"
+#include "ListClipboard.h"
 #include "MainPanel.h"
+#include "Timeouts.h"
 #include "ToolBarTables.h"
+#include "WindowPrinting.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -64,6 +67,12 @@ void TMain::registerHandlers()
             m_handlers.add(layout.toggleHandler, [this, &layout] { toggleToolBar(layout); });
     m_handlers.add("iWrapCommands1Click", [this] { iWrapCommands1Click(); });
     m_handlers.add("Exit1Click", [this] { close(); });
+
+    m_handlers.add("Timeouts1Click", [this] { m_settings->setVisible(m_settings->isHidden()); });
+    m_handlers.add("CopyClick", [core] { clipboard::CopyClick(*core); });
+    m_handlers.add("Paste1Click", [core] { clipboard::Paste1Click(*core); });
+    m_handlers.add("Print1Click", [this] { m_printing->Print1Click(); });
+    m_handlers.add("PrintSetupClick", [this] { m_printing->PrintSetupClick(); });
 }
 
 // The View item's tick always mirrors whether its tool bar is shown.

@@ -30,6 +30,10 @@ public:
     };
     std::vector<TimedByte> readTimed(qsizetype n, int timeoutMs = 3000);
 
+    // The module stops reading and the line towards it fills up: the program's next write
+    // finds no room and has to wait.
+    void fillLineToModule();
+
     void unplug();   // the device goes away
     void plugBack(); // a fresh pseudo-terminal, at a new device path
 
