@@ -8,12 +8,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -221,6 +223,43 @@ TEST_F(PrintingClipboardTest, PageImageIsScaledByPageOverScreenResolution)
     EXPECT_NE(page.pixelColor(width - 5, height - 5), untouched);
     EXPECT_EQ(page.pixelColor(width + 5, height / 2), untouched);
     EXPECT_EQ(page.pixelColor(width / 2, height + 5), untouched);
+}
+
+} // namespace
+
+namespace {
+
+// The platform's own dialogs, closed by a person who changes their mind.
+class PlatformPrintDialogsTest : public WindowFixture {
+protected:
+    // Cancels the modal dialog of this name once it is open; notes the list's colours then.
+    void cancelWhenOpen(const QString& name)
+    {
+        QTimer::singleShot(50, window.get(), [this, name] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal->objectName() != name) {
+                cancelWhenOpen(name);
+                return;
+            }
+            coloursWhileOpen = ScriptedPrinterDialogs::coloursOf(*control<QWidget>("ListBox1"));
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+    }
+    QString coloursWhileOpen;
+};
+
+TEST_F(PlatformPrintDialogsTest, CancellingThemPrintsNothingAndRestoresTheColours)
+{
+    plug(1);
+    showWindow();
+    cancelWhenOpen("PrintDialog1");
+    click("Print1");
+    EXPECT_EQ(coloursWhileOpen, printColours);
+    EXPECT_EQ(ScriptedPrinterDialogs::coloursOf(*control<QWidget>("ListBox1")), normalColours);
+
+    cancelWhenOpen("PrinterSetupDialog1");
+    click("PrintSetup");
+    EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
 } // namespace
