@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace {
 
@@ -85,7 +86,9 @@ void TSettings::buildControls()
 
 void TSettings::showEvent(QShowEvent* event)
 {
-    FormShow();
+    // Shown by the program, not merely brought back from a minimised window.
+    if (!event->spontaneous())
+        FormShow();
     QDialog::showEvent(event);
 }
 
