@@ -11,6 +11,7 @@
 namespace {
 struct Silent : UserPrompts {
     void showMessage(const QString&, const QString&) override {}
+    LogFileAnswer askLogFile(const QString&, const QString&) override { return {}; }
 };
 
 long residentKiB()

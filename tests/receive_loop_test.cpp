@@ -110,39 +110,6 @@ TEST_F(ReceiveTest, InquiryResultsFillTheMacBoxOnce)
     EXPECT_EQ(core->macItems().size(), 2);
 }
 
-TEST_F(ReceiveTest, StampsApplyOnlyWhileLogging)
-{
-    const QDateTime noon(QDate(2026, 12, 9), QTime(12, 0, 0));
-    TerminalPlatform platform = profile.platform(clock);
-    platform.now = [noon] { return noon; };
-    core = std::make_unique<TerminalCore>(prompts, platform);
-    QStringList captured;
-    core->setCaptureWriter([&](const QString& text) {
-        captured.append(text);
-        return true;
-    });
-    startOn(1);
-    core->st.Timestamp1 = true;
-    core->st.DateStamp1 = true;
-    receive("A");
-    EXPECT_EQ(lines(), QStringList{"A"});
-    EXPECT_EQ(core->panel(3), "    ");
-    EXPECT_TRUE(captured.isEmpty());
-
-    core->st.DateStamp1 = false;
-    core->st.Log1 = true;
-    receive("OK\r\n");
-    EXPECT_EQ(lines(), (QStringList{"A12:00:00,O12:00:00,K12:00:00,", "12:00:00,"}));
-    EXPECT_EQ(core->panel(3), "12:00:00");
-    EXPECT_EQ(captured, (QStringList{"12:00:00,O", "12:00:00,K", "12:00:00,",
-                                     "12:00:00,A12:00:00,O12:00:00,K12:00:00,", "12:00:00,"}));
-
-    core->st.DateStamp1 = true;
-    captured.clear();
-    receive("B");
-    EXPECT_EQ(captured, QStringList{"09-12-2026,12:00:00,B"});
-}
-
 TEST_F(ReceiveTest, EachTickKeepsTheNewestLinesInView)
 {
     startOn(1);

@@ -38,6 +38,7 @@ void TerminalCore::Timer1Timer()
     }
     runPasses(byte);
     scroll();
+    writeCapture();
 }
 
 // Passes go on, line ends included, while bytes keep coming and the tick's budget lasts:
@@ -73,8 +74,7 @@ TerminalCore::PassEnd TerminalCore::runPass(int byte)
     }
     if (st.Log1) {
         text = stampForCapture(text);
-        if (!capture(text))
-            return PassEnd::StopTick;
+        m_captureLog.add(text);
     }
     const bool lineEnd =
         !escape && (byte == ascii::CR || (byte == ascii::LF && st.AddLinefeedton1));
@@ -106,19 +106,23 @@ bool TerminalCore::takeEscape(int byte, QString* text)
     return true;
 }
 
-QString TerminalCore::stampForCapture(QString text)
+// Date and time come from one reading of the clock, so that a text stamped at midnight
+// never carries the new day's date with the old day's time.
+QString TerminalCore::stampForCapture(const QString& text)
 {
+    if (!st.Timestamp1 && !st.DateStamp1)
+        return text;
+    const QDateTime now = m_now();
+    QString stamped;
+    if (st.DateStamp1)
+        stamped = dateStamp(now.date()) + QLatin1Char(',');
     if (st.Timestamp1) {
-        const QString stamp = timeStamp(m_now().time());
-        text = stamp + QLatin1Char(',') + text;
+        const QString stamp = timeStamp(now.time());
+        stamped += stamp + QLatin1Char(',');
         setPanel(3, stamp);
     }
-    if (st.DateStamp1)
-        text = dateStamp(m_now().date()) + QLatin1Char(',') + text;
-    return text;
+    return stamped + text;
 }
-
-bool TerminalCore::capture(const QString& text) { return !m_capture || m_capture(text); }
 
 void TerminalCore::endLine(const QString& passText)
 {
@@ -126,7 +130,7 @@ void TerminalCore::endLine(const QString& passText)
     const QString finished = lines().line(lines().count() - 2);
     captureAddress(finished);
     if (st.Log1)
-        capture(stampForCapture(finished));
+        m_captureLog.add(stampForCapture(finished));
 }
 
 void TerminalCore::captureAddress(const QString& finishedLine)

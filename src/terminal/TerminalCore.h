@@ -1,7 +1,9 @@
 #pragma once
 
+#include "CaptureLog.h"
 #include "PortsFolder.h"
 #include "Serial_io.h"
+#include "Stamps.h"
 #include "TerminalListModel.h"
 #include "TerminalSink.h"
 #include "TerminalState.h"
@@ -22,7 +24,7 @@ struct TerminalPlatform {
     QString portsDir = PortsFolder::defaultLocation();
     DeviceLister listDevices = &PortsFolder::systemDevices;
     Pause pause = realPause();
-    std::function<QDateTime()> now = &QDateTime::currentDateTime;
+    std::function<QDateTime()> now = &localTimeToTheSecond;
     Serial_io::DeviceMaker makeDevice;
 };
 
@@ -115,9 +117,10 @@ public:
     void setMacText(const QString& text);
     const QString& macHidden() const { return m_macHidden; }
 
-    // Hands each stamped received text to the capture; false when the write failed.
-    using CaptureWriter = std::function<bool(const QString&)>;
-    void setCaptureWriter(CaptureWriter writer) { m_capture = std::move(writer); }
+    // Capture log (CaptureControl.cpp): starts the capture through the file dialog, or
+    // stops it.
+    void Log1Click();
+    static constexpr int logPromptTicks = 3000;
 
     static const QString readExceptionMessage;
 
@@ -162,8 +165,9 @@ private:
     void runPasses(int firstByte);
     PassEnd runPass(int byte);
     bool takeEscape(int byte, QString* text);
-    QString stampForCapture(QString text);
-    bool capture(const QString& text);
+    QString stampForCapture(const QString& text);
+    void startCapture(const QString& fileName);
+    void writeCapture();
     void endLine(const QString& passText);
     void captureAddress(const QString& finishedLine);
     void scroll();
@@ -174,7 +178,7 @@ private:
     PortsFolder m_ports;
     TerminalListModel m_list;
     Serial_io m_io;
-    CaptureWriter m_capture;
+    CaptureLog m_captureLog;
     TickBudget m_budget;
 
     StatusPanels m_panels;

@@ -15,6 +15,14 @@ inline const QString offLineSuffix = QStringLiteral(" - OffLine");
 inline const QString readException = QStringLiteral("Exception occurred in c_getc");
 inline const QString macDesignText = QStringLiteral("Unknown MAC     ");
 
+// The capture log: status panel 4 and the messages of its failures.
+inline const QString capturingPrefix = QStringLiteral("=>");
+inline const QString notCapturing = QStringLiteral(" ");
+inline const QString unableToOpenLog = QStringLiteral("Unable to Open Log File ");
+inline const QString unableToWriteLog = QStringLiteral("Unable to Write Log File ");
+inline const QString logFileGone =
+    QStringLiteral("The file no longer exists. Turn Log off and on again to start a new file.");
+
 // Multiplexing mode: the module's commands, which are also the controls' hints.
 inline const QString muxOnCommand = QStringLiteral("SET CONTROL MUX 1");
 inline const QString muxOffCommand = QStringLiteral("SET CONTROL MUX 0");

@@ -9,4 +9,12 @@ public:
     virtual ~UserPrompts() = default;
     // A modal message box; `detail` is an optional second text with the reason.
     virtual void showMessage(const QString& text, const QString& detail) = 0;
+
+    // The capture file dialog, opened on `directory` with `proposedName` in its name box.
+    struct LogFileAnswer {
+        bool confirmed = false;
+        QString fileName;  // the chosen file with its full path, when confirmed
+        QString directory; // the folder the dialog was showing when it closed
+    };
+    virtual LogFileAnswer askLogFile(const QString& directory, const QString& proposedName) = 0;
 };

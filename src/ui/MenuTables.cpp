@@ -10,6 +10,9 @@ using S = TerminalState;
 const std::array fileItems{
     MenuItemRow{"Clear2", "Clear", "Clear1Click"},
     MenuItemRow{"Copy", "Copy", "CopyClick"},
+    MenuItemRow{"Log1", "Log", "Log1Click", nullptr, &S::Log1},
+    MenuItemRow{"Timestamp1", "Timestamp", "Timestamp1Click", nullptr, &S::Timestamp1},
+    MenuItemRow{"DateStamp1", "DateStamp", "DateStamp1Click", nullptr, &S::DateStamp1},
     MenuItemRow{"N6", "-"},
     MenuItemRow{"PrintSetup", "Print Setup", "PrintSetupClick"},
     MenuItemRow{"Print1", "Print", "Print1Click"},

@@ -35,6 +35,9 @@ constexpr CoreHandler coreHandlers[] = {
     {"CLOSECHClick", &TerminalCore::CLOSECHClick},
     {"COMMANDClick", &TerminalCore::COMMANDClick},
     {"SCR1Click", &TerminalCore::SCR1Click},
+    {"Log1Click", &TerminalCore::Log1Click},
+    {"Timestamp1Click", &TerminalCore::Timestamp1Click},
+    {"DateStamp1Click", &TerminalCore::DateStamp1Click},
 };
 
 constexpr int commandListShownWidth = 200;
