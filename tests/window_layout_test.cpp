@@ -89,8 +89,8 @@ TEST_F(WindowLayoutTest, MenusHoldTheirItemsInOrder)
 
     EXPECT_EQ(describe(menu("File1")),
               (QStringList{"Clear2|Clear", "Copy|Copy", "Log1|Log", "Timestamp1|Timestamp",
-                           "DateStamp1|DateStamp", "N6|-", "PrintSetup|Print Setup",
-                           "Print1|Print", "N3|-", "Exit1|E&xit"}));
+                           "DateStamp1|DateStamp", "N6|-", "PrintSetup|Print Setup", "Print1|Print",
+                           "N3|-", "Exit1|E&xit"}));
     EXPECT_EQ(describe(menu("PopupMenu1")),
               (QStringList{"Clear1|Clear", "Copy1|Copy", "Paste1|Paste", "Print2|Print"}));
     EXPECT_EQ(describe(menu("Baud1")).last(3),
