@@ -28,6 +28,7 @@ protected:
     {
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     }
     QAction* action(const char* name) { return window->findChild<QAction*>(name); }
     QStringList checkedPortItems()

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <termios.h>
 #include <thread>
 
 namespace {
@@ -178,6 +179,52 @@ TEST_F(DriverTest, LineSettingsTheDeviceCannotTakeRefuseTheOpen)
     EXPECT_EQ(io().c_open(1, 9600, 7, 1, 0), 1);
     EXPECT_EQ(io().c_open(1, 300, 8, 2, 2), 1);
 }
+
+// What an open leaves on the device's line: stop bits 1 and 2 are set, any other value keeps
+// the stop bits the device has now, whatever an earlier open asked for; flow control stays as
+// the device has it. (A pseudo-terminal keeps speed, CSTOPB, CRTSCTS and PARODD; it forces
+// 8 data bits and clears PARENB itself.)
+struct StopBitsCase {
+    const char* name;
+    bool deviceHasTwo;
+    int earlierOpenStopBits; // 0: no earlier open
+    int stopBits;
+    bool twoAfterOpen;
+};
+
+void PrintTo(const StopBitsCase& c, std::ostream* os) { *os << c.name; }
+
+class OpenStopBitsTest : public DriverTest, public ::testing::WithParamInterface<StopBitsCase> {};
+
+TEST_P(OpenStopBitsTest, ChangesOnlyWhatWasAskedOnTheDevice)
+{
+    const StopBitsCase& c = GetParam();
+    PtyPeer& module = plug(1);
+    if (c.earlierOpenStopBits) {
+        ASSERT_EQ(io().c_open(1, 115200, 8, 0, c.earlierOpenStopBits), 1);
+        io().c_close();
+    }
+    termios own = module.line();
+    own.c_cflag = c.deviceHasTwo ? (own.c_cflag | CSTOPB) : (own.c_cflag & ~tcflag_t(CSTOPB));
+    own.c_cflag |= CRTSCTS;
+    module.setLine(own);
+
+    ASSERT_EQ(io().c_open(1, 9600, 8, 1, c.stopBits), 1) << qPrintable(io().lastOpenFailure());
+    const termios line = module.line();
+    EXPECT_EQ(bool(line.c_cflag & CSTOPB), c.twoAfterOpen);
+    EXPECT_TRUE(line.c_cflag & CRTSCTS) << "flow control changed";
+    EXPECT_EQ(cfgetospeed(&line), speed_t(B9600));
+    EXPECT_TRUE(line.c_cflag & PARODD) << "odd parity not set";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StopBits, OpenStopBitsTest,
+    ::testing::Values(StopBitsCase{"zeroKeepsTheDevicesTwo", true, 0, 0, true},
+                      StopBitsCase{"zeroKeepsTheDevicesOneAfterAnOpenWithTwo", false, 2, 0, false},
+                      StopBitsCase{"threeKeepsTheDevicesTwo", true, 1, 3, true},
+                      StopBitsCase{"oneSetsOne", true, 0, 1, false},
+                      StopBitsCase{"twoSetsTwo", false, 0, 2, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DriverTest, EveryOpenRestoresTheTimeouts)
 {

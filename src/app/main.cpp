@@ -1,5 +1,6 @@
 // Serivox: a serial terminal for radio modules.
 #include "Fonts.h"
+#include "QuitOnSignals.h"
 #include "TMain.h"
 #include "TerminalTexts.h"
 
@@ -13,6 +14,11 @@ int main(int argc, char* argv[])
     useWindowsFontsOrStandIns();
 
     TMain main;
+    // Asked to stop, the program ends as when its window is closed: port closed, settings kept.
+    const QuitOnSignals stop([&main] {
+        main.close();
+        QApplication::quit();
+    });
     main.show();
     return QApplication::exec();
 }

@@ -81,6 +81,14 @@ QString PortsFolder::devicePath(int n) const
     return entry.isEmpty() ? QString() : canonical(entry);
 }
 
+QString PortsFolder::linkTarget(int n) const
+{
+    const QFileInfo entry(entryPath(n));
+    if (entry.isSymLink())
+        return entry.symLinkTarget();
+    return entry.exists() ? entry.absoluteFilePath() : QString();
+}
+
 void PortsFolder::numberPresentDevices(const QList<PresentDevice>& devices)
 {
     QSet<QString> numbered;    // devices that already have a number

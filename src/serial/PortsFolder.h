@@ -36,6 +36,8 @@ public:
     QString entryPath(int n) const;
     // The device behind port n, or an empty text when there is none.
     QString devicePath(int n) const;
+    // What the entry for port n points at, present or not; empty when there is no entry.
+    QString linkTarget(int n) const;
     // Gives every present device that has no number yet the lowest free one.
     void numberPresentDevices(const QList<PresentDevice>& devices);
     // What a person needs to tell the adapters apart: path and description.

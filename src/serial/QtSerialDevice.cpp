@@ -1,6 +1,7 @@
 #include "QtSerialDevice.h"
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 namespace {
@@ -28,20 +29,31 @@ bool toQtParity(int parity, QSerialPort::Parity* out)
     }
 }
 
-QString openFailureReason(const QSerialPort& port)
+QString openFailureReason(const QString& path, const QSerialPort& port)
 {
-    switch (port.error()) {
-    case QSerialPort::PermissionError:
-        return QStringLiteral("Permission denied or the device is in use: add your user to the "
-                              "dialout group, or close the program that holds it.");
-    case QSerialPort::DeviceNotFoundError: return QStringLiteral("The device is not there.");
-    default: return port.errorString();
-    }
+    if (port.error() == QSerialPort::PermissionError)
+        return path + QStringLiteral(" is in use by another program.");
+    return path + QStringLiteral(": ") + port.errorString();
+}
+
+// The device's own stop bits, for stop-bit values other than 1 and 2.
+QSerialPort::StopBits ownStopBits(const termios& own)
+{
+    return (own.c_cflag & CSTOPB) ? QSerialPort::TwoStop : QSerialPort::OneStop;
+}
+
+QSerialPort::FlowControl ownFlowControl(const termios& own)
+{
+    if (own.c_cflag & CRTSCTS)
+        return QSerialPort::HardwareControl;
+    if (own.c_iflag & (IXON | IXOFF))
+        return QSerialPort::SoftwareControl;
+    return QSerialPort::NoFlowControl;
 }
 
 } // namespace
 
-QtSerialDevice::QtSerialDevice()
+QtSerialDevice::QtSerialDevice(UucpLocks locks) : m_access(std::move(locks))
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
@@ -49,34 +61,36 @@ QtSerialDevice::QtSerialDevice()
 
 QtSerialDevice::~QtSerialDevice() { close(); }
 
-bool QtSerialDevice::applyBeforeOpen(const LineSettings& s, QString* why)
+bool QtSerialDevice::checkSettings(const LineSettings& s, QString* why)
 {
     QSerialPort::DataBits dataBits;
     QSerialPort::Parity parity;
-    if (s.baudRate <= 0) {
+    if (s.baudRate <= 0)
         *why = QStringLiteral("Unsupported baud rate %1.").arg(s.baudRate);
-        return false;
-    }
-    if (!toQtDataBits(s.dataBits, &dataBits)) {
+    else if (!toQtDataBits(s.dataBits, &dataBits))
         *why = QStringLiteral("Unsupported number of data bits: %1.").arg(s.dataBits);
-        return false;
-    }
-    if (!toQtParity(s.parity, &parity)) {
+    else if (!toQtParity(s.parity, &parity))
         *why = QStringLiteral("Unsupported parity code: %1.").arg(s.parity);
-        return false;
-    }
+    else
+        return true;
+    return false;
+}
+
+void QtSerialDevice::applyBeforeOpen(const LineSettings& s, const termios& own)
+{
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    toQtDataBits(s.dataBits, &dataBits);
+    toQtParity(s.parity, &parity);
     // Set before open(): a pseudo-terminal silently keeps 8 data bits and no parity,
     // which is not a refusal; setting them on an open port would fail its read-back.
     m_port.setBaudRate(s.baudRate);
     m_port.setDataBits(dataBits);
     m_port.setParity(parity);
-    if (s.stopBits == 1)
-        m_port.setStopBits(QSerialPort::OneStop);
-    else if (s.stopBits == 2)
-        m_port.setStopBits(QSerialPort::TwoStop);
-    // Any other stop-bit value keeps the setting this port had last.
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
-    return true;
+    m_port.setStopBits(s.stopBits == 1   ? QSerialPort::OneStop
+                       : s.stopBits == 2 ? QSerialPort::TwoStop
+                                         : ownStopBits(own));
+    m_port.setFlowControl(ownFlowControl(own));
 }
 
 bool QtSerialDevice::open(const QString& path, const LineSettings& settings, QString* why)
@@ -85,17 +99,28 @@ bool QtSerialDevice::open(const QString& path, const LineSettings& settings, QSt
     m_gone = false;
     m_readFailed = false;
     QString reason;
-    if (!applyBeforeOpen(settings, &reason)) {
-        if (why)
-            *why = reason;
-        return false;
+    termios own;
+    bool opened = checkSettings(settings, &reason) && m_access.claim(path, &own, &reason);
+    if (opened) {
+        applyBeforeOpen(settings, own);
+        opened = openPort(path, &reason);
     }
+    // The port holds the device now (or nobody does): the look at it can let go.
+    m_access.release();
+    if (!opened && why)
+        *why = reason;
+    return opened;
+}
+
+bool QtSerialDevice::openPort(const QString& path, QString* why)
+{
     m_port.setPortName(path);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        if (why)
-            *why = openFailureReason(m_port);
+        *why = openFailureReason(path, m_port);
         return false;
     }
+    // No other program may open the device while it is ours (root still can).
+    ::ioctl(m_port.handle(), TIOCEXCL);
     m_port.setReadBufferSize(readBufferBytes);
     return true;
 }

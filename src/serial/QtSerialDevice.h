@@ -1,8 +1,10 @@
 #pragma once
 
+#include "PortAccess.h"
 #include "SerialDevice.h"
 
 #include <QSerialPort>
+#include <termios.h>
 
 // The serial device on Qt Serial Port: real UARTs, USB adapters and pseudo-terminals.
 //
@@ -10,9 +12,13 @@
 // notifier and our reads never compete for them. A device that has gone away (an unplugged
 // adapter, a closed pseudo-terminal master) is closed at once and remembered as gone:
 // otherwise QSerialPort keeps raising read errors at full CPU until it is closed.
+//
+// A device is opened only when no other program holds it (see PortAccess), and is then
+// taken exclusively. Opening changes the baud rate, data bits and parity, and the stop bits
+// when they are 1 or 2; flow control and any other stop-bit value stay as the device has them.
 class QtSerialDevice : public SerialDevice {
 public:
-    QtSerialDevice();
+    explicit QtSerialDevice(UucpLocks locks = UucpLocks());
     ~QtSerialDevice() override;
 
     bool open(const QString& path, const LineSettings& settings, QString* why) override;
@@ -22,10 +28,13 @@ public:
     ReadOutcome readByte(unsigned char* byte, int limitMs) override;
 
 private:
-    bool applyBeforeOpen(const LineSettings& settings, QString* why);
+    static bool checkSettings(const LineSettings& settings, QString* why);
+    void applyBeforeOpen(const LineSettings& settings, const termios& own);
+    bool openPort(const QString& path, QString* why);
     void onError(QSerialPort::SerialPortError error);
     bool markGoneIfHungUp();
 
+    PortAccess m_access;
     QSerialPort m_port;
     bool m_gone = false;
     bool m_readFailed = false;

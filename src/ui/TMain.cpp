@@ -249,9 +249,16 @@ void TMain::showEvent(QShowEvent* event)
     if (m_shown)
         return;
     m_shown = true;
-    m_core->FormShow();
-    // Typing goes to the module from the start: the terminal list takes the keyboard.
-    m_listBox->setFocus();
+    // Start-up runs once the window is on the screen, so that a message about the port
+    // (a modal box) appears in front of the window rather than before it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_core->FormShow();
+            // Typing goes to the module from the start: the terminal list takes the keyboard.
+            m_listBox->setFocus();
+        },
+        Qt::QueuedConnection);
 }
 
 void TMain::closeEvent(QCloseEvent* event)

@@ -60,6 +60,20 @@ void PtyPeer::openOnePair()
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
 }
 
+termios PtyPeer::line() const
+{
+    termios settings{};
+    if (::tcgetattr(m_slave, &settings) != 0)
+        throw std::runtime_error("the pseudo-terminal's settings cannot be read");
+    return settings;
+}
+
+void PtyPeer::setLine(const termios& settings)
+{
+    if (::tcsetattr(m_slave, TCSANOW, &settings) != 0)
+        throw std::runtime_error("the pseudo-terminal's settings cannot be set");
+}
+
 void PtyPeer::unplug()
 {
     if (m_slave >= 0)

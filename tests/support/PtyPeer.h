@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <termios.h>
 #include <vector>
 
 // The module's end of a serial line: the master side of a pseudo-terminal. The program
@@ -30,6 +31,10 @@ public:
     };
     std::vector<TimedByte> readTimed(qsizetype n, int timeoutMs = 3000);
 
+    // The line settings of the device, as the kernel keeps them (read through the peer's own
+    // hold on the device, which the program's exclusive open does not lock out).
+    termios line() const;
+    void setLine(const termios& settings);
     // The module stops reading and the line towards it fills up: the program's next write
     // finds no room and has to wait.
     void fillLineToModule();

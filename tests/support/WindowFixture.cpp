@@ -19,6 +19,8 @@ void WindowFixture::showWindow()
 {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // The start-up (opening the port) runs from the event loop once the window is shown.
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
 }
 
 void WindowFixture::showAllToolBars()
