@@ -1,5 +1,6 @@
 // The serial driver over a real pseudo-terminal: exact bytes, pacing, reads, open rules.
 #include "CoreFixture.h"
+#include "Watchdog.h"
 
 #include <chrono>
 #include <cstdio>
@@ -242,6 +243,19 @@ TEST_F(DriverTest, EveryOpenRestoresTheTimeouts)
     EXPECT_EQ(io().timeouts().oneByteWriteLimitMs(), 20);
     io().c_close();
     EXPECT_FALSE(io().setTimeouts(shorter));
+}
+
+// However long the port's limits, one read on the window's thread waits a bounded time. A
+// read that honoured them would wait for weeks; the watchdog then ends it with a byte.
+TEST_F(DriverTest, IdleReadGivesUpWithinTheBoundWhateverTheLimits)
+{
+    PtyPeer& module = startOn(1);
+    ASSERT_TRUE(
+        io().setTimeouts({0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu}));
+    Watchdog watchdog(std::chrono::seconds(30), [&module] { module.send("!!"); });
+    EXPECT_EQ(io().c_getc(), Serial_io::noByte);
+    EXPECT_EQ(io().c_getc_checked(), Serial_io::noByte);
+    EXPECT_FALSE(watchdog.fired()) << "the read waited as long as the port's limits said";
 }
 
 } // namespace

@@ -94,10 +94,14 @@ TEST_F(WindowLayoutTest, MenusHoldTheirItemsInOrder)
     EXPECT_EQ(menus, (QStringList{"File1|&File", "COM|COM", "Baud1|Parameters", "View1|View",
                                   "Commands1|Commands", "Help1|Help"}));
 
-    EXPECT_EQ(
-        describe(menu("File1")),
-        (QStringList{"Clear2|Clear", "Log1|Log", "Timestamp1|Timestamp", "DateStamp1|DateStamp",
-                     "N1|-", "DownloadFile|Download File", "N6|-", "N3|-", "Exit1|E&xit"}));
+    EXPECT_EQ(describe(menu("File1")),
+              (QStringList{"Clear2|Clear", "Copy|Copy", "Log1|Log", "Timestamp1|Timestamp",
+                           "DateStamp1|DateStamp", "N1|-", "DownloadFile|Download File", "N6|-",
+                           "PrintSetup|Print Setup", "Print1|Print", "N3|-", "Exit1|E&xit"}));
+    EXPECT_EQ(describe(menu("PopupMenu1")),
+              (QStringList{"Clear1|Clear", "Copy1|Copy", "Paste1|Paste", "Print2|Print"}));
+    EXPECT_EQ(describe(menu("Baud1")).last(3),
+              (QStringList{"N2stopbits1|2 stop bits", "N7|-", "Timeouts1|Timeouts"}));
     EXPECT_EQ(
         describe(menu("View1")),
         (QStringList{"SPP1| SPP Toolbar", "BGIO1|BGIO Toolbar", "HID1|HID  Toolbar",

@@ -4,6 +4,8 @@
 #include "QtSerialDevice.h"
 #include "TerminalSink.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int CR = 0x0D;
@@ -58,11 +60,20 @@ void Serial_io::c_close()
     m_terminal.portClosed();
 }
 
+int Serial_io::readWaitMs() const
+{
+    return std::min(m_timeouts.oneByteReadLimitMs(), longestWaitMs);
+}
+
+int Serial_io::writeWaitMs() const
+{
+    return std::min(m_timeouts.oneByteWriteLimitMs(), longestWaitMs);
+}
+
 void Serial_io::c_putc(int code)
 {
     if (m_open)
-        m_device->writeByte(static_cast<unsigned char>(code & 0xFF),
-                            m_timeouts.oneByteWriteLimitMs());
+        m_device->writeByte(static_cast<unsigned char>(code & 0xFF), writeWaitMs());
     m_pause(pacingMs);
 }
 
@@ -99,7 +110,7 @@ int Serial_io::c_getc()
     if (!m_open)
         return noByte;
     unsigned char byte = 0;
-    switch (m_device->readByte(&byte, m_timeouts.oneByteReadLimitMs())) {
+    switch (m_device->readByte(&byte, readWaitMs())) {
     case SerialDevice::ReadOutcome::Byte: return byte;
     case SerialDevice::ReadOutcome::Error: m_terminal.readFailed(); return noByte;
     case SerialDevice::ReadOutcome::Nothing: break;
@@ -114,8 +125,7 @@ int Serial_io::c_getc_checked()
     if (!m_device->stateReadable())
         return portLost;
     unsigned char byte = 0;
-    if (m_device->readByte(&byte, m_timeouts.oneByteReadLimitMs()) ==
-        SerialDevice::ReadOutcome::Byte)
+    if (m_device->readByte(&byte, readWaitMs()) == SerialDevice::ReadOutcome::Byte)
         return byte;
     return noByte;
 }

@@ -23,6 +23,10 @@ public:
     static constexpr int noByte = -1;
     static constexpr int portLost = -2;
     static constexpr int pacingMs = 10;
+    // The driver runs on the window's thread, which waits in every read and in every write
+    // the device cannot take at once. However long the port's time limits (up to 49 days
+    // each), no single wait holds the window longer than this.
+    static constexpr int longestWaitMs = 1000;
 
     // Opens port n (1..100) with the line settings; non-zero on success.
     int c_open(int port, int baudRate, int dataBits, int parity, int stopBits);
@@ -42,10 +46,13 @@ public:
 
     const CommTimeouts& timeouts() const { return m_timeouts; }
     // Changes the open port's time limits; false (and nothing changes) with no port open.
+    // They are kept as given; each wait is bounded by longestWaitMs.
     bool setTimeouts(const CommTimeouts& timeouts);
 
 private:
     bool portUsable();
+    int readWaitMs() const;
+    int writeWaitMs() const;
 
     const PortsFolder& m_ports;
     TerminalSink& m_terminal;

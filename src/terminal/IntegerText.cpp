@@ -26,9 +26,8 @@ qsizetype hexPrefixLength(const QString& text, qsizetype at)
     return 0;
 }
 
-} // namespace
-
-std::optional<int> integerFromText(const QString& text)
+// The number in `text` when it lies within [least, most].
+std::optional<qint64> numberFromText(const QString& text, qint64 least, qint64 most)
 {
     qsizetype at = 0;
     while (at < text.size() && text[at] == QLatin1Char(' '))
@@ -44,8 +43,8 @@ std::optional<int> integerFromText(const QString& text)
     if (at == text.size())
         return std::nullopt;
 
-    // Accumulated as a magnitude; the negative range is one larger than the positive.
-    const qint64 limit = qint64(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
+    // Accumulated as a magnitude, refused as soon as it leaves the range.
+    const qint64 limit = negative ? -least : most;
     qint64 magnitude = 0;
     for (; at < text.size(); ++at) {
         const int digit = digitValue(text[at]);
@@ -55,7 +54,23 @@ std::optional<int> integerFromText(const QString& text)
         if (magnitude > limit)
             return std::nullopt;
     }
-    return int(negative ? -magnitude : magnitude);
+    return negative ? -magnitude : magnitude;
+}
+
+} // namespace
+
+std::optional<int> integerFromText(const QString& text)
+{
+    const auto number =
+        numberFromText(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    return number ? std::optional<int>(int(*number)) : std::nullopt;
+}
+
+std::optional<std::uint32_t> bitPatternFromText(const QString& text)
+{
+    const auto number = numberFromText(text, std::numeric_limits<std::int32_t>::min(),
+                                       std::numeric_limits<std::uint32_t>::max());
+    return number ? std::optional<std::uint32_t>(std::uint32_t(*number)) : std::nullopt;
 }
 
 QString notAnIntegerMessage(const QString& text)

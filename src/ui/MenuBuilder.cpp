@@ -27,11 +27,17 @@ QMenu* buildMenu(QMenuBar* bar, const MenuLayout& layout, const Handlers& handle
 {
     QMenu* menu = bar->addMenu(QString::fromLatin1(layout.caption));
     menu->setObjectName(QString::fromLatin1(layout.name));
+    fillMenu(menu, layout, handlers, ticks);
+    return menu;
+}
+
+void fillMenu(QMenu* menu, const MenuLayout& layout, const Handlers& handlers,
+              std::vector<TickItem>& ticks)
+{
     for (const MenuItemRow& row : layout.items) {
         QAction* item = addItem(menu, row, handlers);
         item->setObjectName(QString::fromLatin1(row.name));
         if (row.tick)
             ticks.push_back({item, row.tick});
     }
-    return menu;
 }

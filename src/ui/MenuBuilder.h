@@ -19,3 +19,6 @@ struct TickItem {
 // handlers; check items are appended to `ticks`.
 QMenu* buildMenu(QMenuBar* bar, const MenuLayout& layout, const Handlers& handlers,
                  std::vector<TickItem>& ticks);
+// Adds the layout's items to a menu that is already there (a pop-up menu).
+void fillMenu(QMenu* menu, const MenuLayout& layout, const Handlers& handlers,
+              std::vector<TickItem>& ticks);

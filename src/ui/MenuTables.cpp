@@ -9,12 +9,15 @@ using S = TerminalState;
 
 const std::array fileItems{
     MenuItemRow{"Clear2", "Clear", "Clear1Click"},
+    MenuItemRow{"Copy", "Copy", "CopyClick"},
     MenuItemRow{"Log1", "Log", "Log1Click", nullptr, &S::Log1},
     MenuItemRow{"Timestamp1", "Timestamp", "Timestamp1Click", nullptr, &S::Timestamp1},
     MenuItemRow{"DateStamp1", "DateStamp", "DateStamp1Click", nullptr, &S::DateStamp1},
     MenuItemRow{"N1", "-"},
     MenuItemRow{"DownloadFile", "Download File", "DownloadFileClick"},
     MenuItemRow{"N6", "-"},
+    MenuItemRow{"PrintSetup", "Print Setup", "PrintSetupClick"},
+    MenuItemRow{"Print1", "Print", "Print1Click"},
     MenuItemRow{"N3", "-"},
     MenuItemRow{"Exit1", "E&xit", "Exit1Click"},
 };
@@ -69,9 +72,17 @@ const std::array helpItems{
     MenuItemRow{"About", "About", "AboutClick"},
 };
 
+const std::array popupItems{
+    MenuItemRow{"Clear1", "Clear", "Clear1Click"},
+    MenuItemRow{"Copy1", "Copy", "CopyClick"},
+    MenuItemRow{"Paste1", "Paste", "Paste1Click"},
+    MenuItemRow{"Print2", "Print", "Print1Click"},
+};
+
 } // namespace
 
 const MenuLayout fileMenu{"File1", "&File", fileItems};
 const MenuLayout viewMenu{"View1", "View", viewItems};
 const MenuLayout commandsMenu{"Commands1", "Commands", commandItems};
 const MenuLayout helpMenu{"Help1", "Help", helpItems};
+const MenuLayout popupMenu{"PopupMenu1", "", popupItems};

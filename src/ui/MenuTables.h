@@ -25,3 +25,5 @@ extern const MenuLayout fileMenu;
 extern const MenuLayout viewMenu;
 extern const MenuLayout commandsMenu;
 extern const MenuLayout helpMenu;
+// The terminal list's right-click menu.
+extern const MenuLayout popupMenu;

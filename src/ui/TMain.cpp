@@ -14,7 +14,9 @@
 #include "TAbout_Form.h"
 #include "TerminalTexts.h"
 #include "TerminalView.h"
+#include "Timeouts.h"
 #include "ToolBarBuilder.h"
+#include "WindowPrinting.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -53,6 +55,8 @@ TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) :
     setStatusBar(m_statusBar);
     bindCoreBoxes();
     connectCore();
+    m_timeoutsDialog = new TSettings(m_core->io(), *prompts, this);
+    m_printing = std::make_unique<WindowPrinting>(*this, *m_listBox, *prompts);
 
     m_about = new TAbout_Form(m_core->st, this);
     assignHelpContexts(this);
@@ -142,6 +146,10 @@ void TMain::buildParametersMenu()
         });
         m_lineParameterItems.push_back(item);
     }
+    parameters->addSeparator()->setObjectName(QStringLiteral("N7"));
+    QAction* timeouts = parameters->addAction(QStringLiteral("Timeouts"));
+    timeouts->setObjectName(QStringLiteral("Timeouts1"));
+    connect(timeouts, &QAction::triggered, m_handlers["Timeouts1Click"]);
 }
 
 // The main tool bar, then the optional ones, each on a row of its own below the last,
@@ -162,9 +170,7 @@ void TMain::buildToolBars()
 void TMain::buildMainPanel()
 {
     m_listBox = new TerminalView(*m_core, this);
-    auto* clear = m_listBox->popupMenu()->addAction(QStringLiteral("Clear"));
-    clear->setObjectName(QStringLiteral("Clear1"));
-    connect(clear, &QAction::triggered, m_handlers["Clear1Click"]);
+    fillMenu(m_listBox->popupMenu(), popupMenu, m_handlers, m_tickItems);
 
     m_panel = new MainPanel(m_listBox, this);
     connect(m_panel->commandList(), &CommandListView::lineChosen, m_core.get(),

@@ -20,7 +20,9 @@ class QToolBar;
 class StatusBar;
 class TAbout_Form;
 class TerminalView;
+class TSettings;
 class UserPrompts;
+class WindowPrinting;
 struct ToolBarLayout;
 
 // The main window. A view of the terminal core: menus, tool bars, the terminal list, the
@@ -37,6 +39,7 @@ public:
 
     TerminalCore& core() { return *m_core; }
     StatusBar* statusPanels() const { return m_statusBar; }
+    WindowPrinting& printing() { return *m_printing; }
 
     void FormResize() override;
 
@@ -97,4 +100,6 @@ private:
     HelpViewer* m_helpViewer = nullptr;
     bool m_shown = false;
     enum class Settings { NotRead, Read, Saved } m_settings = Settings::NotRead;
+    TSettings* m_timeoutsDialog = nullptr;
+    std::unique_ptr<WindowPrinting> m_printing;
 };

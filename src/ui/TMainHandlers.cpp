@@ -5,8 +5,11 @@
 #include "CommandCatalogue.h"
 #include "FileDownload.h"
 #include "HidTest.h"
+#include "ListClipboard.h"
 #include "MainPanel.h"
+#include "Timeouts.h"
 #include "ToolBarTables.h"
+#include "WindowPrinting.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,6 +76,11 @@ void TMain::registerHandlers()
 
     m_handlers.add("ShowHelpClick", [this] { ShowHelpClick(); });
     m_handlers.add("AboutClick", [this] { AboutClick(); });
+    m_handlers.add("Timeouts1Click", [this] { m_timeoutsDialog->setVisible(m_timeoutsDialog->isHidden()); });
+    m_handlers.add("CopyClick", [core] { clipboard::CopyClick(*core); });
+    m_handlers.add("Paste1Click", [core] { clipboard::Paste1Click(*core); });
+    m_handlers.add("Print1Click", [this] { m_printing->Print1Click(); });
+    m_handlers.add("PrintSetupClick", [this] { m_printing->PrintSetupClick(); });
 }
 
 // The View item's tick always mirrors whether its tool bar is shown.

@@ -70,9 +70,10 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     applyColours();
 }
 
-void TerminalView::applyColours()
+void TerminalView::applyColours() { showColours(m_core.listColours()); }
+
+void TerminalView::showColours(const ListColours& colours)
 {
-    const ListColours colours = m_core.listColours();
     QPalette p = palette();
     p.setColor(QPalette::Base, colours.background);
     p.setColor(QPalette::Text, colours.text);

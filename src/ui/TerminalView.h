@@ -2,8 +2,9 @@
 
 #include <QTableView>
 
-class TerminalCore;
 class QMenu;
+class TerminalCore;
+struct ListColours;
 
 // ListBox1: the terminal list on screen, a view of the core's list model. A table of one
 // column with fixed row heights: unlike a list view, it takes new rows without laying
@@ -18,7 +19,9 @@ public:
 
     static constexpr int rowHeight = 13;
 
+    // The colours the Green on Black option calls for, or others for a while.
     void applyColours();
+    void showColours(const ListColours& colours);
     void scrollToTopLine(int topLine);
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 

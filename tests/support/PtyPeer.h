@@ -35,6 +35,9 @@ public:
     // hold on the device, which the program's exclusive open does not lock out).
     termios line() const;
     void setLine(const termios& settings);
+    // The module stops reading and the line towards it fills up: the program's next write
+    // finds no room and has to wait.
+    void fillLineToModule();
 
     void unplug();   // the device goes away; its number stays taken until plugBack
     void plugBack(); // a fresh pseudo-terminal, at a new device path
