@@ -1,7 +1,6 @@
 // The main window, driven offscreen as a person would drive it.
-#include "CoreFixture.h"
 #include "StatusBar.h"
-#include "TMain.h"
+#include "WindowFixture.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -14,23 +13,8 @@
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowFixture {
 protected:
-    void SetUp() override { window = std::make_unique<TMain>(profile.platform(clock), &prompts); }
-    PtyPeer& plug(int port)
-    {
-        auto& peer = peers[port];
-        peer = std::make_unique<PtyPeer>();
-        profile.link(port, peer->devicePath());
-        return *peer;
-    }
-    void showWindow()
-    {
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
-    }
-    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
     QStringList checkedPortItems()
     {
         QStringList names;
@@ -39,12 +23,6 @@ protected:
                 names.append(a->objectName());
         return names;
     }
-
-    TestProfile profile;
-    VirtualClock clock;
-    ScriptedPrompts prompts;
-    std::map<int, std::unique_ptr<PtyPeer>> peers;
-    std::unique_ptr<TMain> window;
 };
 
 TEST_F(MainWindowTest, FirstShowOpensComOne)
