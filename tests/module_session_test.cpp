@@ -1,0 +1,261 @@
+// Sessions with the simulated module: the real window, offscreen, clicks its commands and
+// the module in its own process answers over a pseudo-terminal.
+#include "ModuleWindowFixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QRegularExpression inquiryCount(QStringLiteral("^INQUIRY (\\d+)$"));
+const QRegularExpression
+    inquiryResult(QStringLiteral("^INQUIRY ((?:[0-9a-fA-F]{2}:){5}[0-9a-fA-F]{2}) \\S+$"));
+
+// A module command in the plain form, as it goes on the wire.
+QByteArray plain(const QByteArray& command) { return "\r" + command + "\r\r\n"; }
+
+// One frame of the multiplexing mode.
+QByteArray frame(int link, const QByteArray& data)
+{
+    return QByteArray{"\xBF"} + char(link) + '\0' + char(data.size()) + data + char(link ^ 0xFF);
+}
+
+struct Frame {
+    int link;
+    QByteArray data;
+};
+
+// The frames in these bytes; anything between frames, or a frame whose check byte does not
+// fit its link, ends the reading.
+QList<Frame> framesIn(const QByteArray& bytes)
+{
+    QList<Frame> frames;
+    qsizetype at = 0;
+    while (at + 5 <= bytes.size() && uchar(bytes[at]) == 0xBF) {
+        const int link = uchar(bytes[at + 1]);
+        const int length = uchar(bytes[at + 3]);
+        if (at + 5 + length > bytes.size() || uchar(bytes[at + 4 + length]) != (link ^ 0xFF))
+            break;
+        frames.append({link, bytes.mid(at + 4, length)});
+        at += 5 + length;
+    }
+    return frames;
+}
+
+class ModuleSessionTest : public ModuleWindowFixture {
+protected:
+    void SetUp() override
+    {
+        ModuleWindowFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        showWindow();
+        showAllToolBars();
+        ASSERT_EQ(window->windowTitle(), "Serivox COM1 115200 8N1- Online");
+    }
+
+    QString sentText() const { return QString::fromLatin1(module->sent()); }
+
+    // The addresses of the inquiry's results, once the module has reported them all.
+    QStringList inquiryResults() const
+    {
+        int expected = -1;
+        QStringList addresses;
+        for (const QString& line : sentText().split(QRegularExpression("[\r\n]+"))) {
+            if (const auto count = inquiryCount.match(line); count.hasMatch())
+                expected = count.captured(1).toInt();
+            else if (const auto result = inquiryResult.match(line); result.hasMatch())
+                addresses.append(result.captured(1));
+        }
+        if (expected < 0 || addresses.size() < expected)
+            return {};
+        return addresses;
+    }
+
+    // Runs an inquiry from the main tool bar until the window shows all its results.
+    QStringList inquire()
+    {
+        click("ToolButton5");
+        EXPECT_TRUE(waitForReceived(plain("INQUIRY 5 NAME")));
+        QStringList found;
+        EXPECT_TRUE(eventually([&] { return !(found = inquiryResults()).isEmpty(); }))
+            << sentText().toStdString();
+        EXPECT_TRUE(waitUntilShowingAllSent());
+        return found;
+    }
+
+    QComboBox* macBox() const { return control<QComboBox>("ComboBox1"); }
+
+    // Calls the device in the MAC box over SPP and waits until the link is up.
+    void callSpp()
+    {
+        click("CALL");
+        EXPECT_TRUE(waitForLineStarting("CONNECT 0 RFCOMM 1")) << sentText().toStdString();
+    }
+
+    void typeIntoTerminal(const QString& text)
+    {
+        QTest::keyClicks(control<QWidget>("ListBox1"), text);
+    }
+};
+
+TEST_F(ModuleSessionTest, AnInquiryFillsTheMacBoxAndCallSppUsesThatAddress)
+{
+    const QStringList found = inquire();
+    ASSERT_FALSE(found.isEmpty());
+
+    QStringList offered;
+    for (int i = 0; i < macBox()->count(); ++i)
+        offered.append(macBox()->itemText(i));
+    EXPECT_EQ(QSet(offered.begin(), offered.end()), QSet(found.begin(), found.end()));
+    EXPECT_EQ(offered.size(), QSet(found.begin(), found.end()).size()) << "each address once";
+    EXPECT_EQ(macBox()->currentText(), offered.last());
+
+    const qsizetype before = module->received().size();
+    callSpp();
+    EXPECT_TRUE(waitForReceived(
+        plain("CALL " + macBox()->currentText().toLatin1() + " 1101 RFCOMM"), before));
+    EXPECT_TRUE(waitForLineStarting("CALL 0"));
+    EXPECT_TRUE(waitUntilShowingAllSent());
+}
+
+TEST_F(ModuleSessionTest, PlusPlusPlusLeavesTheDataModeForTheCommandMode)
+{
+    ASSERT_FALSE(inquire().isEmpty());
+    callSpp();
+
+    // In data mode the module echoes what it receives.
+    typeIntoTerminal("hello\r");
+    EXPECT_TRUE(waitForLineStarting("hello"));
+
+    click("COMMAND");
+    EXPECT_TRUE(waitForReceived("hello\r+++"));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+
+    // Back in command mode: SET lists the settings instead of coming back as an echo.
+    click("ToolButton1");
+    EXPECT_TRUE(waitForLineStarting("SET BT NAME")) << sentText().toStdString();
+    EXPECT_TRUE(waitUntilShowingAllSent());
+}
+
+TEST_F(ModuleSessionTest, SppOnThenSetShowsTheProfileInTheSettings)
+{
+    const auto settingsAfter = [this](const char* profileButton) {
+        click(profileButton);
+        click("Clear2");
+        click("ToolButton1");
+        EXPECT_TRUE(waitForLineStarting("SET BT NAME"));
+        EXPECT_TRUE(eventually([&] { return shownLines().contains("SET"); }))
+            << "the listing ends in SET";
+        return shownLines();
+    };
+
+    const QStringList on = settingsAfter("Button8");
+    EXPECT_TRUE(on.filter(QRegularExpression("^SET PROFILE SPP \\S")).size() == 1)
+        << on.join('|').toStdString();
+
+    const QStringList off = settingsAfter("SPPOFF");
+    EXPECT_TRUE(off.filter(QRegularExpression("^SET PROFILE SPP")).isEmpty())
+        << off.join('|').toStdString();
+}
+
+TEST_F(ModuleSessionTest, InMultiplexingModeSetGoesAsAFrameAndTheFramedReplyShowsAsCodes)
+{
+    click("MUX1");
+    ASSERT_TRUE(control<QCheckBox>("MUX1")->isChecked());
+    EXPECT_TRUE(waitForReceived("SET CONTROL MUX 1\r"));
+    EXPECT_TRUE(waitUntilShowingAllSent());
+    const qsizetype repliesFrom = module->sent().size();
+
+    click("ToolButton1");
+    EXPECT_TRUE(waitForReceived(frame(255, "SET")));
+
+    // The reply: frames on the control link, which the window shows byte by byte.
+    QList<Frame> replies;
+    EXPECT_TRUE(eventually([&] {
+        replies = framesIn(module->sent().mid(repliesFrom));
+        return !replies.isEmpty() && replies.last().data.startsWith("SET\r");
+    })) << hexOf(module->sent().mid(repliesFrom));
+    for (const Frame& reply : replies)
+        EXPECT_EQ(reply.link, 255);
+    EXPECT_TRUE(waitUntilShowingAllSent());
+    EXPECT_TRUE(waitForLineStarting("<BF><FF><00>"));
+
+    // Leaving the mode: the module answers plainly again.
+    click("MUX1");
+    EXPECT_TRUE(waitForReceived(frame(255, "SET CONTROL MUX 0")));
+    const qsizetype plainFrom = module->sent().size();
+    click("ToolButton1");
+    EXPECT_TRUE(eventually([&] { return module->sent().mid(plainFrom).startsWith("SET BT"); }))
+        << hexOf(module->sent().mid(plainFrom));
+}
+
+TEST_F(ModuleSessionTest, AfterABaudCommandTheModuleAndThePortGoOnAtTheNewRate)
+{
+    click("Set9600");
+    EXPECT_EQ(window->windowTitle(), "Serivox COM1 9600 8N1- Online");
+    EXPECT_TRUE(waitForReceived(plain("SET CONTROL BAUD 9600,8n1") + "\r" + plain("SET")));
+    EXPECT_TRUE(waitForLineStarting("SET CONTROL BAUD 9600,8n1")) << sentText().toStdString();
+    EXPECT_TRUE(waitUntilShowingAllSent());
+}
+
+// Log on for a whole session: the capture file holds a record of every byte the module sent
+// and of every line it ended, nothing lost, doubled or reordered.
+class SessionCaptureTest : public ModuleSessionTest, public ::testing::WithParamInterface<bool> {
+protected:
+    QByteArray captured() const
+    {
+        QFile file(capturePath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir folder;
+    const QString capturePath = QDir(folder.path()).filePath("session.csv");
+};
+
+TEST_P(SessionCaptureTest, TheCaptureHoldsExactlyWhatTheModuleSent)
+{
+    const bool hexMode = GetParam();
+    const QString path = capturePath;
+    prompts.logFileDialog = [path](const QString&, const QString&) {
+        return UserPrompts::LogFileAnswer{true, path, QFileInfo(path).absolutePath()};
+    };
+    if (hexMode)
+        click("HexMode");
+    click("Log1");
+    ASSERT_TRUE(action("Log1")->isChecked());
+    const qsizetype sessionFrom = module->sent().size();
+
+    click("ToolButton2"); // RESET: the boot banner
+    ASSERT_TRUE(eventually([&] { return module->sent().contains("READY."); }));
+    click("ToolButton1");
+    ASSERT_FALSE(inquire().isEmpty());
+    click("CALL");
+    ASSERT_TRUE(eventually([&] { return module->sent().contains("CONNECT 0 RFCOMM 1"); }));
+    typeIntoTerminal(QStringLiteral("data \x01\x7F") + QChar(0xE9) + QLatin1Char('\r'));
+    ASSERT_TRUE(waitForReceived("data \x01\x7F\xE9\r"));
+    click("COMMAND");
+    click("MUX1");
+    click("ToolButton1");
+    click("MUX1");
+    ASSERT_TRUE(waitForReceived(frame(255, "SET CONTROL MUX 0")));
+
+    EXPECT_TRUE(eventually([&] {
+        return captured() == captureFor(module->sent().mid(sessionFrom), hexMode);
+    })) << "capture:\n"
+        << captured().toStdString() << "\nexpected:\n"
+        << captureFor(module->sent().mid(sessionFrom), hexMode).toStdString();
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join('|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Display, SessionCaptureTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "hex" : "text"; });
+
+} // namespace

@@ -1,0 +1,115 @@
+#include "ModuleWindowFixture.h"
+
+#include <QAbstractItemView>
+#include <QTest>
+
+#ifndef SERIVOX_MODULE_BINARY
+#error "SERIVOX_MODULE_BINARY names the simulated module's program"
+#endif
+
+void ModuleWindowFixture::SetUp()
+{
+    module =
+        std::make_unique<ModuleProcess>(QStringLiteral(SERIVOX_MODULE_BINARY), moduleOptions());
+    QString why;
+    ASSERT_TRUE(module->start(&why)) << why.toStdString();
+    ASSERT_EQ(module->com(), 1);
+
+    TerminalPlatform platform = profile.platform(clock);
+    platform.pause = realPause();
+    window = std::make_unique<TMain>(std::move(platform), &prompts);
+}
+
+void ModuleWindowFixture::TearDown()
+{
+    window.reset(); // lets go of the port before the module goes away
+    module.reset();
+}
+
+ModuleProcess::Options ModuleWindowFixture::moduleOptions() const
+{
+    ModuleProcess::Options options;
+    options.portsDir = profile.portsDir();
+    return options;
+}
+
+bool ModuleWindowFixture::eventually(const std::function<bool()>& condition, int timeoutMs)
+{
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+QStringList ModuleWindowFixture::shownLines() const
+{
+    const QAbstractItemModel* model = control<QAbstractItemView>("ListBox1")->model();
+    QStringList lines;
+    for (int row = 0; row < model->rowCount(); ++row)
+        lines.append(model->index(row, 0).data().toString());
+    return lines;
+}
+
+std::optional<QString> ModuleWindowFixture::waitForLineStarting(const QString& start)
+{
+    std::optional<QString> found;
+    eventually([&] {
+        for (const QString& line : shownLines())
+            if (line.startsWith(start)) {
+                found = line;
+                return true;
+            }
+        return false;
+    });
+    return found;
+}
+
+bool ModuleWindowFixture::waitForReceived(const QByteArray& bytes, qsizetype from)
+{
+    return eventually([&] { return module->received().indexOf(bytes, from) >= 0; });
+}
+
+bool ModuleWindowFixture::waitUntilShowingAllSent()
+{
+    return eventually([&] { return shownLines() == linesShownFor(module->sent()); });
+}
+
+QString textShownFor(unsigned char byte, bool hexMode)
+{
+    const auto code = [byte](const char* format) {
+        return QString::asprintf(format, unsigned(byte));
+    };
+    if (hexMode)
+        return code("%.2X ");
+    if (byte == '\r' || byte == '\n')
+        return {};
+    if (byte >= 0x20 && byte <= 0x7F)
+        return QString(QLatin1Char(char(byte)));
+    return code("<%.2X>");
+}
+
+QStringList linesShownFor(const QByteArray& received, bool hexMode)
+{
+    if (received.isEmpty())
+        return {};
+    QStringList lines{QString()};
+    for (const char c : received) {
+        lines.last() += textShownFor(static_cast<unsigned char>(c), hexMode);
+        if (c == '\r')
+            lines.append(QString());
+    }
+    return lines;
+}
+
+QByteArray captureFor(const QByteArray& received, bool hexMode)
+{
+    QByteArray file;
+    QString line;
+    for (const char c : received) {
+        const QString text = textShownFor(static_cast<unsigned char>(c), hexMode);
+        file += text.toLatin1() + "\r\n";
+        line += text;
+        if (c == '\r') {
+            file += line.toLatin1() + "\r\n";
+            line.clear();
+        }
+    }
+    return file;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ModuleProcess.h"
+#include "WindowFixture.h"
+
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// The main window offscreen against the simulated module linked as COM1, the whole way
+// real: the window paces its bytes with real pauses (so the module hears the silences
+// around "+++"), the module answers from its own process.
+class ModuleWindowFixture : public WindowFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Waits, with a bound generous enough for a busy machine, until `condition` holds.
+    static bool eventually(const std::function<bool()>& condition, int timeoutMs = 30000);
+
+    // The terminal list's lines as the window holds them.
+    QStringList shownLines() const;
+    // Waits until the window shows a line that starts with `start`; returns it.
+    std::optional<QString> waitForLineStarting(const QString& start);
+    // Waits until the module has received `bytes` after the first `from` bytes.
+    bool waitForReceived(const QByteArray& bytes, qsizetype from = 0);
+    // Waits until the window shows exactly what the module sent so far.
+    bool waitUntilShowingAllSent();
+
+    ModuleProcess::Options moduleOptions() const;
+
+    std::unique_ptr<ModuleProcess> module;
+};
+
+// How the window renders what the module sends, worked out independently of the window's
+// own code. The module sends neither escape sequences nor backspaces, so each byte stands
+// alone: with HexMode Read as two hex digits and a space, otherwise printable bytes as
+// themselves, CR and LF as nothing, every other byte as its code in angle brackets.
+QString textShownFor(unsigned char byte, bool hexMode);
+// The terminal list for these received bytes: CR ends a line, LF does not.
+QStringList linesShownFor(const QByteArray& received, bool hexMode = false);
+// The capture file for them: a record for each byte, and one for each finished line.
+QByteArray captureFor(const QByteArray& received, bool hexMode);
