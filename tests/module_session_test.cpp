@@ -59,6 +59,8 @@ protected:
         showWindow();
         showAllToolBars();
         ASSERT_EQ(window->windowTitle(), "Serivox COM1 115200 8N1- Online");
+        // The module greets at power on; the window shows the greeting as it came.
+        ASSERT_TRUE(waitUntilShowingAllSent()) << hexOf(module->sent());
     }
 
     QString sentText() const { return QString::fromLatin1(module->sent()); }
@@ -197,14 +199,41 @@ TEST_F(ModuleSessionTest, InMultiplexingModeSetGoesAsAFrameAndTheFramedReplyShow
         << hexOf(module->sent().mid(plainFrom));
 }
 
-TEST_F(ModuleSessionTest, AfterABaudCommandTheModuleAndThePortGoOnAtTheNewRate)
+struct BaudCase {
+    const char* item;  // on the Commands menu
+    const char* baud;  // the module's setting, as the command gives it
+    const char* title; // the window's title afterwards
+};
+
+class BaudCommandSessionTest : public ModuleSessionTest,
+                               public ::testing::WithParamInterface<BaudCase> {};
+
+// The module switches its UART as told; the window retunes its port and asks for the
+// settings at the new rate, and the module answers there.
+TEST_P(BaudCommandSessionTest, TheModuleAnswersAtTheNewRate)
 {
-    click("Set9600");
-    EXPECT_EQ(window->windowTitle(), "Serivox COM1 9600 8N1- Online");
-    EXPECT_TRUE(waitForReceived(plain("SET CONTROL BAUD 9600,8n1") + "\r" + plain("SET")));
-    EXPECT_TRUE(waitForLineStarting("SET CONTROL BAUD 9600,8n1")) << sentText().toStdString();
+    const BaudCase& c = GetParam();
+    click(c.item);
+    EXPECT_EQ(window->windowTitle(), QString("Serivox COM1 ") + c.title);
+    const QByteArray command = QByteArray("SET CONTROL BAUD ") + c.baud;
+    EXPECT_TRUE(waitForReceived(plain(command) + "\r" + plain("SET")));
+    EXPECT_TRUE(waitForLineStarting(command)) << sentText().toStdString();
     EXPECT_TRUE(waitUntilShowingAllSent());
+
+    // Without a command the module follows the rate the port is set to.
+    const qsizetype before = module->sent().size();
+    click("B57600");
+    click("ToolButton1");
+    EXPECT_TRUE(eventually([&] { return module->sent().indexOf("\r\nSET\r\n", before) >= 0; }));
+    const QString listing = QString::fromLatin1(module->sent().mid(before));
+    EXPECT_TRUE(listing.contains("SET CONTROL BAUD 57600,8")) << listing.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Commands, BaudCommandSessionTest,
+                         ::testing::Values(BaudCase{"Set9600", "9600,8n1", "9600 8N1- Online"},
+                                           BaudCase{"SET_38400_8E1", "38400,8e1",
+                                                    "38400 8E1- Online"}),
+                         [](const auto& info) { return std::string(info.param.item); });
 
 // Log on for a whole session: the capture file holds a record of every byte the module sent
 // and of every line it ended, nothing lost, doubled or reordered.
