@@ -3,11 +3,13 @@
 #include "ModuleWindowFixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,7 +21,7 @@ const QRegularExpression
     inquiryResult(QStringLiteral("^INQUIRY ((?:[0-9a-fA-F]{2}:){5}[0-9a-fA-F]{2}) \\S+$"));
 
 // A module command in the plain form, as it goes on the wire.
-QByteArray plain(const QByteArray& command) { return "\r" + command + "\r\r\n"; }
+QByteArray plain(const QByteArray& command) { return "\r" + command + "\r\n"; }
 
 // One frame of the multiplexing mode.
 QByteArray frame(int link, const QByteArray& data)
@@ -60,7 +62,7 @@ protected:
         showAllToolBars();
         ASSERT_EQ(window->windowTitle(), "Serivox COM1 115200 8N1- Online");
         // The module greets at power on; the window shows the greeting as it came.
-        ASSERT_TRUE(waitUntilShowingAllSent()) << hexOf(module->sent());
+        ASSERT_TRUE(waitUntilShowingAllSent());
     }
 
     QString sentText() const { return QString::fromLatin1(module->sent()); }
@@ -205,11 +207,14 @@ struct BaudCase {
     const char* title; // the window's title afterwards
 };
 
+void PrintTo(const BaudCase& c, std::ostream* out) { *out << c.item; }
+
 class BaudCommandSessionTest : public ModuleSessionTest,
                                public ::testing::WithParamInterface<BaudCase> {};
 
 // The module switches its UART as told; the window retunes its port and asks for the
-// settings at the new rate, and the module answers there.
+// settings at the new rate, and the module answers there. (The module garbles whatever
+// crosses the line while the two rates differ.)
 TEST_P(BaudCommandSessionTest, TheModuleAnswersAtTheNewRate)
 {
     const BaudCase& c = GetParam();
@@ -219,14 +224,6 @@ TEST_P(BaudCommandSessionTest, TheModuleAnswersAtTheNewRate)
     EXPECT_TRUE(waitForReceived(plain(command) + "\r" + plain("SET")));
     EXPECT_TRUE(waitForLineStarting(command)) << sentText().toStdString();
     EXPECT_TRUE(waitUntilShowingAllSent());
-
-    // Without a command the module follows the rate the port is set to.
-    const qsizetype before = module->sent().size();
-    click("B57600");
-    click("ToolButton1");
-    EXPECT_TRUE(eventually([&] { return module->sent().indexOf("\r\nSET\r\n", before) >= 0; }));
-    const QString listing = QString::fromLatin1(module->sent().mid(before));
-    EXPECT_TRUE(listing.contains("SET CONTROL BAUD 57600,8")) << listing.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, BaudCommandSessionTest,
@@ -268,8 +265,14 @@ TEST_P(SessionCaptureTest, TheCaptureHoldsExactlyWhatTheModuleSent)
     ASSERT_FALSE(inquire().isEmpty());
     click("CALL");
     ASSERT_TRUE(eventually([&] { return module->sent().contains("CONNECT 0 RFCOMM 1"); }));
-    typeIntoTerminal(QStringLiteral("data \x01\x7F") + QChar(0xE9) + QLatin1Char('\r'));
-    ASSERT_TRUE(waitForReceived("data \x01\x7F\xE9\r"));
+    // Data with a control code and a character beyond ASCII, echoed back.
+    QWidget* terminal = control<QWidget>("ListBox1");
+    QTest::keyClicks(terminal, "data ");
+    QTest::keyClick(terminal, Qt::Key_A, Qt::ControlModifier);
+    QKeyEvent eAcute(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString(QChar(0xE9)));
+    QApplication::sendEvent(terminal, &eAcute);
+    QTest::keyClick(terminal, Qt::Key_Return);
+    ASSERT_TRUE(waitForReceived("data \x01\xE9\r"));
     click("COMMAND");
     click("MUX1");
     click("ToolButton1");

@@ -86,9 +86,10 @@ QByteArray ModuleProcess::logged(const QByteArray& direction) const
     if (!log.open(QIODevice::ReadOnly))
         return {};
     QByteArray bytes;
-    // Only whole lines: the module may be writing the last one right now.
-    while (log.canReadLine()) {
+    while (!log.atEnd()) {
         const QString line = QString::fromLatin1(log.readLine());
+        if (!line.endsWith(QLatin1Char('\n')))
+            break; // the module is writing this line right now
         const QRegularExpressionMatch match = logLine.match(line);
         if (match.hasMatch() && match.captured(1).toLatin1() == direction)
             bytes += QByteArray::fromHex(match.captured(2).toLatin1());

@@ -30,6 +30,8 @@ ModuleProcess::Options ModuleWindowFixture::moduleOptions() const
 {
     ModuleProcess::Options options;
     options.portsDir = profile.portsDir();
+    // It greets at power on, and the line must run at its UART's speed, as with hardware.
+    options.extraArguments = {"--banner", "--baud-strict"};
     return options;
 }
 
@@ -66,9 +68,13 @@ bool ModuleWindowFixture::waitForReceived(const QByteArray& bytes, qsizetype fro
     return eventually([&] { return module->received().indexOf(bytes, from) >= 0; });
 }
 
-bool ModuleWindowFixture::waitUntilShowingAllSent()
+::testing::AssertionResult ModuleWindowFixture::waitUntilShowingAllSent()
 {
-    return eventually([&] { return shownLines() == linesShownFor(module->sent()); });
+    if (eventually([&] { return shownLines() == linesShownFor(module->sent()); }))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the window shows\n  " << shownLines().join("\n  ").toStdString()
+           << "\nthe module sent\n  " << linesShownFor(module->sent()).join("\n  ").toStdString();
 }
 
 QString textShownFor(unsigned char byte, bool hexMode)

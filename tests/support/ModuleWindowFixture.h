@@ -25,7 +25,7 @@ protected:
     // Waits until the module has received `bytes` after the first `from` bytes.
     bool waitForReceived(const QByteArray& bytes, qsizetype from = 0);
     // Waits until the window shows exactly what the module sent so far.
-    bool waitUntilShowingAllSent();
+    ::testing::AssertionResult waitUntilShowingAllSent();
 
     ModuleProcess::Options moduleOptions() const;
 
