@@ -6,7 +6,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <termios.h>
@@ -40,11 +42,19 @@ public:
         ASSERT_EQ(::write(m_fd, bytes.constData(), size_t(bytes.size())), bytes.size());
     }
     // Everything received until `end` has arrived (or patience runs out).
-    QByteArray readUntil(const QByteArray& end)
+    QByteArray readUntil(const QByteArray& end, int waitMs = patienceMs)
+    {
+        return readWhile([&] { return !m_received.contains(end); }, waitMs);
+    }
+    QByteArray readCount(qsizetype count)
+    {
+        return readWhile([&] { return m_received.size() < count; }, patienceMs);
+    }
+    QByteArray readWhile(const std::function<bool()>& wanting, int waitMs)
     {
         QElapsedTimer clock;
         clock.start();
-        while (!m_received.contains(end) && clock.elapsed() < patienceMs) {
+        while (wanting() && clock.elapsed() < waitMs) {
             pollfd p{m_fd, POLLIN, 0};
             if (::poll(&p, 1, 100) > 0) {
                 char buffer[4096];
@@ -88,6 +98,20 @@ protected:
                clock.elapsed() < patienceMs)
             process.waitForReadyRead(100);
         return QString::fromLocal8Bit(process.readLine()).trimmed();
+    }
+
+    QByteArray log() const
+    {
+        QFile file(logPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    bool logEventually(const QByteArray& text) const
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!log().contains(text) && clock.elapsed() < patienceMs)
+            QThread::msleep(20);
+        return log().contains(text);
     }
 
     // The bytes the log says arrived, joined.
@@ -176,9 +200,55 @@ TEST_F(ModuleProgram, FollowsTheSpeedTheTerminalSetsOnTheLine)
     // The module looks at the line from time to time: ask until it has seen the change.
     while (!reply.contains("SET CONTROL BAUD 9600,8n1") && clock.elapsed() < patienceMs) {
         terminal.send("\rSET\r\n");
-        reply = terminal.readUntil("\r\nSET\r\n");
+        reply = terminal.readUntil("\r\nSET\r\n", 2000);
     }
     EXPECT_TRUE(reply.contains("SET CONTROL BAUD 9600,8n1")) << reply.toStdString();
+    module.terminate();
+    ASSERT_TRUE(module.waitForFinished(patienceMs));
+}
+
+// Both ends must run at one speed: while they differ, what the terminal sends is garbage to
+// the module, until the terminal follows the module's SET CONTROL BAUD.
+TEST_F(ModuleProgram, StrictSpeedsGarbleUntilTheTerminalFollows)
+{
+    QProcess module;
+    ASSERT_FALSE(start(module, {QStringLiteral("--baud-strict")}).isEmpty());
+    Terminal terminal(portsDir() + QStringLiteral("/COM1"));
+    ASSERT_TRUE(terminal.isOpen());
+    terminal.setSpeed(B115200);
+    terminal.send("\rSET CONTROL BAUD 9600,8n1\r\n");
+    ASSERT_TRUE(logEventually("-- UART now 9600,8n1"));
+    terminal.send("\rSET\r\n");
+    EXPECT_TRUE(logEventually("the line runs at 115200 baud, the module at 9600: garbage"));
+    terminal.setSpeed(B9600);
+    QByteArray reply;
+    QElapsedTimer clock;
+    clock.start();
+    while (!reply.contains("SET CONTROL BAUD 9600,8n1") && clock.elapsed() < patienceMs) {
+        terminal.send("\rSET\r\n");
+        reply = terminal.readUntil("\r\nSET\r\n", 2000);
+    }
+    EXPECT_TRUE(reply.contains("SET CONTROL BAUD 9600,8n1")) << reply.toStdString();
+    module.terminate();
+    ASSERT_TRUE(module.waitForFinished(patienceMs));
+}
+
+TEST_F(ModuleProgram, LoadModeStreamsTheNumberedLinesAskedFor)
+{
+    QProcess module;
+    ASSERT_FALSE(
+        start(module, {QStringLiteral("--load"), QStringLiteral("--line-rate"),
+                       QStringLiteral("500"), QStringLiteral("--line-length"), QStringLiteral("30"),
+                       QStringLiteral("--lines"), QStringLiteral("200")})
+            .isEmpty());
+    Terminal terminal(portsDir() + QStringLiteral("/COM1"));
+    ASSERT_TRUE(terminal.isOpen());
+    const QByteArray received = terminal.readCount(200 * 30);
+    ASSERT_EQ(received.size(), 200 * 30);
+    for (int n = 1; n <= 200; ++n)
+        ASSERT_EQ(received.mid((n - 1) * 30, 30),
+                  QByteArray::number(n).rightJustified(8, '0') + " ABCDEFGHIJKLMNOPQRS\r\n");
+    EXPECT_TRUE(logEventually("-- load done: 200 lines"));
     module.terminate();
     ASSERT_TRUE(module.waitForFinished(patienceMs));
 }

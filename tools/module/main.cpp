@@ -165,6 +165,8 @@ private:
         }
         const QByteArray bytes(buffer, n);
         m_log.received(bytes);
+        // The terminal sets the speed before it sends: look at the line before reading bytes.
+        watchLineSpeed();
         if (speedsDiffer())
             m_log.note(QStringLiteral("the line runs at %1 baud, the module at %2: garbage")
                            .arg(m_lastLineSpeed)
