@@ -5,12 +5,16 @@
 #include "TerminalTexts.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(texts::appTitle);
     QApplication::setApplicationVersion(QStringLiteral(SERIVOX_VERSION));
+    // The icon of the desktop entry, for the window and the task bar.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/serivox.svg")));
+    QApplication::setDesktopFileName(QStringLiteral("serivox"));
     useWindowsFontsOrStandIns();
 
     TMain main;

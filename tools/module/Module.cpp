@@ -100,27 +100,37 @@ void Module::executeLine(const QString& line, qint64 nowMs)
 void Module::receiveFrames(const QByteArray& bytes, qint64 nowMs)
 {
     m_frames.append(bytes);
+    m_lastFrameByteMs = nowMs;
+    takeFrames(nowMs);
+}
+
+void Module::takeFrames(qint64 nowMs)
+{
     while (m_state.mode == Mode::mux) {
         const std::optional<MuxFrameParser::Result> result = m_frames.next();
         if (!result)
             return;
-        if (!result->accepted) {
-            note(QStringLiteral("rejected %1 byte(s): %2")
-                     .arg(result->dropped.size())
-                     .arg(result->why));
-        } else if (result->link == mux::controlLink) {
-            // A control frame holds a command; line ends in it are allowed, not needed.
-            for (const QByteArray& line : result->data.split('\r'))
-                for (const QByteArray& part : line.split('\n'))
-                    if (const QString text = QString::fromLatin1(part).trimmed(); !text.isEmpty())
-                        executeLine(text, nowMs);
-        } else if (m_state.connection(result->link)) {
-            m_replies.bytes(nowMs, result->link, result->data);
-        } else {
-            note(QStringLiteral("frame for link %1, which is not connected").arg(result->link));
-        }
+        takeFrame(*result, nowMs);
     }
+    // A command left multiplexing mode: what follows it is read in the new mode.
     receiveInMode(m_frames.takeRest(), nowMs);
+}
+
+void Module::takeFrame(const MuxFrameParser::Result& result, qint64 nowMs)
+{
+    if (!result.accepted) {
+        note(QStringLiteral("rejected %1 byte(s): %2").arg(result.dropped.size()).arg(result.why));
+    } else if (result.link == mux::controlLink) {
+        // A control frame holds a command; line ends in it are allowed, not needed.
+        for (const QByteArray& line : result.data.split('\r'))
+            for (const QByteArray& part : line.split('\n'))
+                if (const QString text = QString::fromLatin1(part).trimmed(); !text.isEmpty())
+                    executeLine(text, nowMs);
+    } else if (m_state.connection(result.link)) {
+        m_replies.bytes(nowMs, result.link, result.data);
+    } else {
+        note(QStringLiteral("frame for link %1, which is not connected").arg(result.link));
+    }
 }
 
 void Module::advance(qint64 nowMs)
@@ -128,6 +138,11 @@ void Module::advance(qint64 nowMs)
     if (m_state.mode == Mode::data && m_escape.escaped(nowMs)) {
         m_state.mode = Mode::command;
         noteModeChange(nowMs);
+    }
+    if (m_state.mode == Mode::mux && m_frames.midFrame() &&
+        nowMs - m_lastFrameByteMs >= frameTimeoutMs) {
+        takeFrame(*m_frames.giveUpOnFrame(), nowMs);
+        takeFrames(nowMs);
     }
     while (std::optional<ReplyQueue::Piece> piece = m_replies.takeNext(nowMs)) {
         if (!piece->bytes.isEmpty())
@@ -174,9 +189,13 @@ qint64 Module::nextEventMs() const
 {
     const qint64 reply = m_replies.nextDueMs();
     const qint64 escape = m_state.mode == Mode::data ? m_escape.escapeDueMs() : -1;
-    if (reply < 0 || escape < 0)
-        return std::max(reply, escape);
-    return std::min(reply, escape);
+    const qint64 stalledFrame =
+        m_state.mode == Mode::mux && m_frames.midFrame() ? m_lastFrameByteMs + frameTimeoutMs : -1;
+    qint64 next = -1;
+    for (const qint64 due : {reply, escape, stalledFrame})
+        if (due >= 0 && (next < 0 || due < next))
+            next = due;
+    return next;
 }
 
 QStringList Module::takeNotes()

@@ -40,10 +40,14 @@ public:
     const ModuleState& state() const { return m_state; }
 
     static constexpr qsizetype longestLine = 1024;
+    // A frame whose bytes stop coming for this long is given up.
+    static constexpr qint64 frameTimeoutMs = 1000;
 
 private:
     void receiveCommandBytes(const QByteArray& bytes, qint64 nowMs);
     void receiveFrames(const QByteArray& bytes, qint64 nowMs);
+    void takeFrames(qint64 nowMs);
+    void takeFrame(const MuxFrameParser::Result& result, qint64 nowMs);
     void executeLine(const QString& line, qint64 nowMs);
     // Hands the rest of a chunk to the mode a command has just switched to.
     void receiveInMode(const QByteArray& bytes, qint64 nowMs);
@@ -57,6 +61,7 @@ private:
     IWrapInterpreter m_iwrap;
     EscapeGuard m_escape;
     MuxFrameParser m_frames;
+    qint64 m_lastFrameByteMs = 0;
     QByteArray m_line;
     bool m_lineTooLong = false;
     Mode m_lastMode = Mode::command;

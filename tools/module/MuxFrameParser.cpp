@@ -40,6 +40,15 @@ std::optional<MuxFrameParser::Result> MuxFrameParser::next()
     return frame;
 }
 
+std::optional<MuxFrameParser::Result> MuxFrameParser::giveUpOnFrame()
+{
+    if (m_buffer.isEmpty())
+        return std::nullopt;
+    Result rejected{false, 0, m_buffer.left(1), QStringLiteral("frame unfinished"), {}};
+    m_buffer.remove(0, 1);
+    return rejected;
+}
+
 QByteArray MuxFrameParser::takeRest()
 {
     QByteArray rest;

@@ -23,6 +23,10 @@ public:
     // The next frame, or the next run of rejected bytes; nothing while the bytes so far do
     // not yet make either.
     std::optional<Result> next();
+    bool midFrame() const { return !m_buffer.isEmpty(); }
+    // A frame that stopped arriving is given up: its start byte is rejected, and reading
+    // goes on after it, where next() may now find a frame it was hiding.
+    std::optional<Result> giveUpOnFrame();
     // Everything appended and not read yet (when the line leaves multiplexing mode).
     QByteArray takeRest();
     // append() and every next() result.

@@ -89,9 +89,13 @@ bool PtyLink::makeLink(const QString& portsDir, int com, bool replace)
     if (existing.isSymLink() || existing.exists()) {
         // exists() follows the link: a link whose device is gone is a leftover.
         const bool leftover = existing.isSymLink() && !existing.exists();
-        if (!leftover && !replace)
-            return fail(link + QStringLiteral(" already points at ") + existing.symLinkTarget() +
+        if (!leftover && !replace) {
+            const QString what = existing.isSymLink() ? QStringLiteral(" already points at ") +
+                                                            existing.symLinkTarget()
+                                                      : QStringLiteral(" is already there");
+            return fail(link + what +
                         QStringLiteral("; choose another number with --com, or --replace"));
+        }
         if (!QFile::remove(link))
             return fail(QStringLiteral("cannot remove ") + link);
     }

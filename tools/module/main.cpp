@@ -58,11 +58,12 @@ public:
         m_clock.start();
         if (options.load)
             m_load.emplace(options.lineRate, options.lineLength, options.lines);
+        // Before anyone can know the line is there, so that no change of speed goes unseen.
+        m_lastLineSpeed = m_line.lineSpeed();
     }
 
     void run()
     {
-        m_lastLineSpeed = m_line.lineSpeed();
         if (m_options.banner)
             m_module.boot(now());
         if (m_load)
@@ -164,6 +165,8 @@ private:
         }
         const QByteArray bytes(buffer, n);
         m_log.received(bytes);
+        // The terminal sets the speed before it sends: look at the line before reading bytes.
+        watchLineSpeed();
         if (speedsDiffer())
             m_log.note(QStringLiteral("the line runs at %1 baud, the module at %2: garbage")
                            .arg(m_lastLineSpeed)
@@ -213,12 +216,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "serivox-module: %s\n", qPrintable(line.error()));
         return 1;
     }
+    ByteLog log(logFile);
+    ModuleLoop loop(options, line, log);
     std::printf("serivox-module: COM%d -> %s (link %s)\n", options.com,
                 qPrintable(line.slavePath()), qPrintable(line.linkPath()));
     std::fflush(stdout);
-
-    ByteLog log(logFile);
-    ModuleLoop(options, line, log).run();
+    loop.run();
     line.removeLink();
     return 0;
 }
