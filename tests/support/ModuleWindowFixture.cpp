@@ -70,11 +70,21 @@ bool ModuleWindowFixture::waitForReceived(const QByteArray& bytes, qsizetype fro
 
 ::testing::AssertionResult ModuleWindowFixture::waitUntilShowingAllSent()
 {
-    if (eventually([&] { return shownLines() == linesShownFor(module->sent()); }))
+    const auto expected = [this] {
+        return linesShownFor(module->sent().mid(shownFrom), showingHex);
+    };
+    if (eventually([&] { return shownLines() == expected(); }))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
            << "the window shows\n  " << shownLines().join("\n  ").toStdString()
-           << "\nthe module sent\n  " << linesShownFor(module->sent()).join("\n  ").toStdString();
+           << "\nthe module sent\n  " << expected().join("\n  ").toStdString();
+}
+
+void ModuleWindowFixture::clearTerminal()
+{
+    ASSERT_TRUE(waitUntilShowingAllSent());
+    click("Clear2");
+    shownFrom = module->sent().size();
 }
 
 QString textShownFor(unsigned char byte, bool hexMode)

@@ -24,12 +24,18 @@ protected:
     std::optional<QString> waitForLineStarting(const QString& start);
     // Waits until the module has received `bytes` after the first `from` bytes.
     bool waitForReceived(const QByteArray& bytes, qsizetype from = 0);
-    // Waits until the window shows exactly what the module sent so far.
+    // Clears the terminal list once it shows all the module sent: from now on it holds what
+    // the module sends from here.
+    void clearTerminal();
+    // Waits until the window shows exactly what the module sent so far (since the terminal
+    // was last cleared), as text or in hex.
     ::testing::AssertionResult waitUntilShowingAllSent();
 
     ModuleProcess::Options moduleOptions() const;
 
     std::unique_ptr<ModuleProcess> module;
+    bool showingHex = false; // HexMode Read is on
+    qsizetype shownFrom = 0; // of the module's bytes, the first the terminal list holds
 };
 
 // How the window renders what the module sends, worked out independently of the window's
