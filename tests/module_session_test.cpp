@@ -64,6 +64,11 @@ protected:
         // The module greets at power on; the window shows the greeting as it came.
         ASSERT_TRUE(waitUntilShowingAllSent());
     }
+    void TearDown() override
+    {
+        EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join('|').toStdString();
+        ModuleWindowFixture::TearDown();
+    }
 
     QString sentText() const { return QString::fromLatin1(module->sent()); }
 
@@ -141,7 +146,6 @@ TEST_F(ModuleSessionTest, PlusPlusPlusLeavesTheDataModeForTheCommandMode)
 
     click("COMMAND");
     EXPECT_TRUE(waitForReceived("hello\r+++"));
-    EXPECT_TRUE(prompts.messages.isEmpty());
 
     // Back in command mode: SET lists the settings instead of coming back as an echo.
     click("ToolButton1");
@@ -289,7 +293,7 @@ TEST_P(SessionCaptureTest, TheCaptureHoldsExactlyWhatTheModuleSent)
     })) << "capture:\n"
         << captured().toStdString() << "\nexpected:\n"
         << captureFor(module->sent().mid(sessionFrom), hexMode).toStdString();
-    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join('|').toStdString();
+    EXPECT_TRUE(waitUntilShowingAllSent());
 }
 
 INSTANTIATE_TEST_SUITE_P(Display, SessionCaptureTest, ::testing::Values(false, true),
