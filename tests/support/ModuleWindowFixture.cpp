@@ -1,5 +1,7 @@
 #include "ModuleWindowFixture.h"
 
+#include "UucpLocks.h"
+
 #include <QAbstractItemView>
 #include <QTest>
 
@@ -14,6 +16,11 @@ void ModuleWindowFixture::SetUp()
     QString why;
     ASSERT_TRUE(module->start(&why)) << why.toStdString();
     ASSERT_EQ(module->com(), 1);
+    // Another test program may be letting go of a pseudo-terminal with this number right now:
+    // its port is closed before its lock file is removed, and meanwhile the window would find
+    // the port in use.
+    ASSERT_TRUE(eventually([&] { return UucpLocks().liveHolder(module->devicePath()) == 0; }))
+        << module->devicePath().toStdString() << " stays locked";
 
     TerminalPlatform platform = profile.platform(clock);
     platform.pause = realPause();
