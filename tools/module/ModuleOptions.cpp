@@ -22,6 +22,9 @@ const Option table[] = {
     {"log", "FILE", "Append the byte log to FILE (default: standard error)."},
     {"guard-ms", "N", "The silence before and after \"+++\", in milliseconds (default 1000)."},
     {"time-scale", "F", "Multiply simulated durations, such as an inquiry's seconds (default 1)."},
+    {"stop-with-parent", nullptr,
+     "Stop (and remove the link) when the process that started the module ends, even if it "
+     "is killed: for test harnesses and scripts."},
     {"banner", nullptr, "Send the boot banner and READY. at start, as a module powering up."},
     {"baud-follow", nullptr,
      "Take the speed the terminal sets on the line as the module's UART "
@@ -134,6 +137,7 @@ ParsedOptions parseModuleOptions(const QStringList& arguments)
     o.logFile = parser.value(QStringLiteral("log"));
     o.replace = parser.isSet(QStringLiteral("replace"));
     o.banner = parser.isSet(QStringLiteral("banner"));
+    o.stopWithParent = parser.isSet(QStringLiteral("stop-with-parent"));
     o.baudFollow = parser.isSet(QStringLiteral("baud-follow"));
     o.baudStrict = parser.isSet(QStringLiteral("baud-strict"));
     o.load = parser.isSet(QStringLiteral("load"));
