@@ -122,7 +122,7 @@ private:
         QByteArray output = m_module.takeOutput();
         if (m_load && m_pending.size() < outputBacklog) {
             const bool wasFinished = m_load->finished();
-            output += m_load->takeDue(now());
+            output += m_load->takeDue(now(), outputBacklog - m_pending.size());
             if (m_load->finished() && !wasFinished)
                 m_log.note(QStringLiteral("load done: %1 lines").arg(m_load->linesSent()));
         }
