@@ -90,6 +90,7 @@ const Exchange exchanges[] = {
      {"SET BT NAME Serivox Sim"}},
     {"UnknownSettingIsASyntaxError", {}, "SET BT COLOUR blue", {"SYNTAX ERROR"}},
     {"BdaddrIsReadOnly", {}, "SET BT BDADDR 00:00:00:00:00:01", {"SYNTAX ERROR"}},
+    {"BdaddrCannotBeCleared", {"SET BT BDADDR"}, "SET", {"SET BT BDADDR 00:07:80:5e:71:0a"}},
     {"UnknownCommand", {}, "FROBNICATE 3", {"SYNTAX ERROR"}},
     {"CommandsIgnoreCase", {}, "reset", {"READY."}},
     {"InquiryReportsEveryDevice",

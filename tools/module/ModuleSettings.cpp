@@ -104,11 +104,11 @@ bool ModuleSettings::set(const QString& keyAndValue)
         return true;
     }
     const SettingRow* row = rowOf(key);
-    if (!row)
+    if (!row || row->check == Check::readOnly)
         return false;
     if (value == QLatin1String(row->clearedBy)) {
         m_values.erase(key);
-        return row->check != Check::readOnly;
+        return true;
     }
     if (!passes(row->check, value))
         return false;
