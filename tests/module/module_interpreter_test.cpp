@@ -88,6 +88,7 @@ const Exchange exchanges[] = {
      {"SET BT NAME Other", "SET RESET"},
      "SET",
      {"SET BT NAME Serivox Sim"}},
+    {"MuxIsOnOrOff", {}, "SET CONTROL MUX 2", {"SYNTAX ERROR"}},
     {"UnknownSettingIsASyntaxError", {}, "SET BT COLOUR blue", {"SYNTAX ERROR"}},
     {"BdaddrIsReadOnly", {}, "SET BT BDADDR 00:00:00:00:00:01", {"SYNTAX ERROR"}},
     {"BdaddrCannotBeCleared", {"SET BT BDADDR"}, "SET", {"SET BT BDADDR 00:07:80:5e:71:0a"}},
