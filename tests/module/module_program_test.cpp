@@ -88,10 +88,10 @@ protected:
     // Starts the module and returns the line it prints once its link is there.
     QString start(QProcess& process, const QStringList& options)
     {
-        process.start(
-            QStringLiteral(SERIVOX_MODULE_BINARY),
-            QStringList{QStringLiteral("--ports"), portsDir(), QStringLiteral("--log"), logPath()} +
-                options);
+        process.start(QStringLiteral(SERIVOX_MODULE_BINARY),
+                      QStringList{QStringLiteral("--ports"), portsDir(), QStringLiteral("--log"),
+                                  logPath(), QStringLiteral("--stop-with-parent")} +
+                          options);
         QElapsedTimer clock;
         clock.start();
         while (!process.canReadLine() && process.state() != QProcess::NotRunning &&
@@ -158,6 +158,27 @@ TEST_F(ModuleProgram, LinksItselfAnswersLogsAndRemovesItsLinkOnSigterm)
     ASSERT_TRUE(module.waitForFinished(patienceMs));
     EXPECT_EQ(module.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(module.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}
+
+// Started by a harness that is killed, the module does not live on holding its number.
+TEST_F(ModuleProgram, StopsWithTheProcessThatStartedIt)
+{
+    QProcess parent;
+    parent.start(QStringLiteral("bash"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("\"$0\" --ports \"$1\" --stop-with-parent & wait"),
+                  QStringLiteral(SERIVOX_MODULE_BINARY), portsDir()});
+    const QString link = portsDir() + QStringLiteral("/COM1");
+    QElapsedTimer clock;
+    clock.start();
+    while (!parent.canReadLine() && clock.elapsed() < patienceMs)
+        parent.waitForReadyRead(100);
+    ASSERT_TRUE(QFileInfo(link).isSymLink());
+    parent.kill(); // SIGKILL: no chance to stop its child itself
+    parent.waitForFinished(patienceMs);
+    while (QFileInfo(link).isSymLink() && clock.elapsed() < 2 * patienceMs)
+        QThread::msleep(20);
     EXPECT_FALSE(QFileInfo(link).isSymLink());
 }
 

@@ -17,14 +17,14 @@ QByteArray LoadStream::line(qint64 number, int length)
     return text + "\r\n";
 }
 
-QByteArray LoadStream::takeDue(qint64 nowMs)
+QByteArray LoadStream::takeDue(qint64 nowMs, qsizetype room)
 {
     // Line n is due n / rate seconds after the start; the first goes at once.
     const qint64 due =
         qint64(std::floor(double(nowMs - m_startMs) * m_linesPerSecond / 1000.0)) + 1;
     const qint64 until = m_lineCount > 0 ? std::min(due, m_lineCount) : due;
     QByteArray lines;
-    while (m_sent < until)
+    while (m_sent < until && (lines.isEmpty() || lines.size() + m_lineLength <= room))
         lines += line(++m_sent, m_lineLength);
     return lines;
 }

@@ -21,8 +21,7 @@ QString modeName(Mode mode, int dataLink)
 } // namespace
 
 Module::Module(Options options)
-    : m_options(options),
-      m_iwrap(m_state, m_replies, options.timeScale, [this](const QString& text) { note(text); }),
+    : m_iwrap(m_state, m_replies, options.timeScale, [this](const QString& text) { note(text); }),
       m_escape(options.guardMs)
 {
 }

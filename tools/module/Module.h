@@ -55,7 +55,6 @@ private:
     void noteModeChange(qint64 nowMs);
     void note(const QString& text) { m_notes << text; }
 
-    Options m_options;
     ModuleState m_state;
     ReplyQueue m_replies;
     IWrapInterpreter m_iwrap;

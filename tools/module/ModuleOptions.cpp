@@ -22,6 +22,9 @@ const Option table[] = {
     {"log", "FILE", "Append the byte log to FILE (default: standard error)."},
     {"guard-ms", "N", "The silence before and after \"+++\", in milliseconds (default 1000)."},
     {"time-scale", "F", "Multiply simulated durations, such as an inquiry's seconds (default 1)."},
+    {"stop-with-parent", nullptr,
+     "Stop (and remove the link) when the process that started the module ends, even if it "
+     "is killed: for test harnesses and scripts."},
     {"banner", nullptr, "Send the boot banner and READY. at start, as a module powering up."},
     {"baud-follow", nullptr,
      "Take the speed the terminal sets on the line as the module's UART "
@@ -55,6 +58,26 @@ Simulated devices (inquiries find them; CALL <address> 1101 RFCOMM, a channel or
 UUID connects; CALL <address> 11 HID connects):
 )";
 
+// The words of `text` in lines of at most 96 characters, every line after the first indented.
+QString wrapped(const QString& text, int indent)
+{
+    constexpr int width = 96;
+    QString result;
+    int column = indent;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (column > indent && column + 1 + word.size() > width) {
+            result += QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+            column = indent;
+        } else if (column > indent) {
+            result += QLatin1Char(' ');
+            ++column;
+        }
+        result += word;
+        column += int(word.size());
+    }
+    return result;
+}
+
 } // namespace
 
 QString moduleHelpText()
@@ -70,7 +93,8 @@ QString moduleHelpText()
         QString name = QStringLiteral("--") + QLatin1String(option.name);
         if (option.valueName)
             name += QLatin1Char(' ') + QLatin1String(option.valueName);
-        text += QStringLiteral("  %1  %2\n").arg(name, -18).arg(QLatin1String(option.description));
+        text += QStringLiteral("  %1  ").arg(name, -18) +
+                wrapped(QLatin1String(option.description), 22) + QLatin1Char('\n');
     }
     return text;
 }
@@ -104,8 +128,8 @@ ParsedOptions parseModuleOptions(const QStringList& arguments)
         if (!ok || value < low || value > high)
             parsed.error = QStringLiteral("--%1 wants a number from %2 to %3")
                                .arg(QLatin1String(name))
-                               .arg(low)
-                               .arg(high);
+                               .arg(low, 0, 'g', 12)
+                               .arg(high, 0, 'g', 12);
         else
             field = static_cast<std::remove_reference_t<decltype(field)>>(value);
     };
@@ -113,6 +137,7 @@ ParsedOptions parseModuleOptions(const QStringList& arguments)
     o.logFile = parser.value(QStringLiteral("log"));
     o.replace = parser.isSet(QStringLiteral("replace"));
     o.banner = parser.isSet(QStringLiteral("banner"));
+    o.stopWithParent = parser.isSet(QStringLiteral("stop-with-parent"));
     o.baudFollow = parser.isSet(QStringLiteral("baud-follow"));
     o.baudStrict = parser.isSet(QStringLiteral("baud-strict"));
     o.load = parser.isSet(QStringLiteral("load"));

@@ -12,6 +12,7 @@ struct ModuleOptions {
     int guardMs = 1000;
     double timeScale = 1.0;
     bool banner = false;
+    bool stopWithParent = false;
     bool baudFollow = false;
     bool baudStrict = false;
     bool load = false;

@@ -8,7 +8,7 @@
 
 namespace {
 
-enum class Check { anyText, baudFormat, numbers, readOnly };
+enum class Check { anyText, baudFormat, numbers, one, readOnly };
 
 // One row per setting the module knows, in the order of its listing.
 struct SettingRow {
@@ -35,7 +35,7 @@ constexpr std::array rows{
     SettingRow{"CONTROL CD", "00 0", "", nullptr, Check::anyText},
     SettingRow{"CONTROL CONFIG", "0000 0100", "", nullptr, Check::anyText},
     SettingRow{"CONTROL ESCAPE", "43 00 1", "", nullptr, Check::anyText},
-    SettingRow{"CONTROL MUX", "", "0", nullptr, Check::numbers},
+    SettingRow{"CONTROL MUX", "", "0", nullptr, Check::one},
     SettingRow{"CONTROL PIO", "00 00", "", nullptr, Check::anyText},
     SettingRow{"CONTROL READY", "00", "", nullptr, Check::anyText},
     SettingRow{"PROFILE BGIO", "", "", "BGIO", Check::anyText},
@@ -58,6 +58,7 @@ bool passes(Check check, const QString& value)
     case Check::anyText: return true;
     case Check::baudFormat: return isBaudFormat(value);
     case Check::numbers: return numbers.match(value).hasMatch();
+    case Check::one: return value == QLatin1String("1");
     case Check::readOnly: return false;
     }
     return false;
@@ -104,11 +105,11 @@ bool ModuleSettings::set(const QString& keyAndValue)
         return true;
     }
     const SettingRow* row = rowOf(key);
-    if (!row)
+    if (!row || row->check == Check::readOnly)
         return false;
     if (value == QLatin1String(row->clearedBy)) {
         m_values.erase(key);
-        return row->check != Check::readOnly;
+        return true;
     }
     if (!passes(row->check, value))
         return false;

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -38,6 +39,17 @@ bool catchStopSignals()
     for (const int signal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signal, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+// The end of the parent comes as SIGTERM, like any request to stop.
+bool stopWithParent()
+{
+    const pid_t parent = ::getppid();
+    if (::prctl(PR_SET_PDEATHSIG, SIGTERM) != 0)
+        return false;
+    if (::getppid() != parent) // it ended before it could be watched
+        ::raise(SIGTERM);
     return true;
 }
 
@@ -110,7 +122,7 @@ private:
         QByteArray output = m_module.takeOutput();
         if (m_load && m_pending.size() < outputBacklog) {
             const bool wasFinished = m_load->finished();
-            output += m_load->takeDue(now());
+            output += m_load->takeDue(now(), outputBacklog - m_pending.size());
             if (m_load->finished() && !wasFinished)
                 m_log.note(QStringLiteral("load done: %1 lines").arg(m_load->linesSent()));
         }
@@ -206,7 +218,7 @@ int main(int argc, char** argv)
                      qPrintable(options.logFile));
         return 1;
     }
-    if (!catchStopSignals()) {
+    if (!catchStopSignals() || (options.stopWithParent && !stopWithParent())) {
         std::fprintf(stderr, "serivox-module: cannot catch signals\n");
         return 1;
     }
