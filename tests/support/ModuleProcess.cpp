@@ -32,6 +32,8 @@ bool ModuleProcess::start(QString* why)
                           QStringLiteral("--log"),        logFile(),
                           QStringLiteral("--guard-ms"),   QString::number(m_options.guardMs),
                           QStringLiteral("--time-scale"), QString::number(m_options.timeScale)};
+    // A test program that is killed leaves no module behind.
+    arguments += QStringLiteral("--stop-with-parent");
     arguments += m_options.extraArguments;
     m_process.start(m_binary, arguments);
     if (!m_process.waitForStarted(startPatienceMs)) {
