@@ -205,6 +205,26 @@ TEST_F(ModuleSessionTest, InMultiplexingModeSetGoesAsAFrameAndTheFramedReplyShow
         << hexOf(module->sent().mid(plainFrom));
 }
 
+// The module goes away (its process ends, its line hangs up, its link is removed) and a new
+// one comes up as COM1 on another pseudo-terminal: the window takes the new line by itself.
+TEST_F(ModuleSessionTest, AModuleThatComesBackIsTakenWithoutAClick)
+{
+    ASSERT_TRUE(waitUntilShowingAllSent());
+    click("Clear2");
+    module.reset();
+    EXPECT_TRUE(eventually([&] { return window->windowTitle().endsWith("OffLine"); }))
+        << window->windowTitle().toStdString();
+
+    startModule();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_TRUE(eventually([&] {
+        return window->windowTitle() == "Serivox COM1 115200 8N1- Online";
+    })) << window->windowTitle().toStdString();
+    EXPECT_TRUE(waitUntilShowingAllSent()); // the new module's greeting
+    click("ToolButton1");
+    EXPECT_TRUE(waitForLineStarting("SET BT NAME"));
+}
+
 struct BaudCase {
     const char* item;  // on the Commands menu
     const char* baud;  // the module's setting, as the command gives it

@@ -11,6 +11,16 @@
 
 void ModuleWindowFixture::SetUp()
 {
+    startModule();
+    if (HasFatalFailure())
+        return;
+    TerminalPlatform platform = profile.platform(clock);
+    platform.pause = realPause();
+    window = std::make_unique<TMain>(std::move(platform), &prompts);
+}
+
+void ModuleWindowFixture::startModule()
+{
     module =
         std::make_unique<ModuleProcess>(QStringLiteral(SERIVOX_MODULE_BINARY), moduleOptions());
     QString why;
@@ -21,10 +31,7 @@ void ModuleWindowFixture::SetUp()
     // the port in use.
     ASSERT_TRUE(eventually([&] { return UucpLocks().liveHolder(module->devicePath()) == 0; }))
         << module->devicePath().toStdString() << " stays locked";
-
-    TerminalPlatform platform = profile.platform(clock);
-    platform.pause = realPause();
-    window = std::make_unique<TMain>(std::move(platform), &prompts);
+    shownFrom = 0;
 }
 
 void ModuleWindowFixture::TearDown()

@@ -15,6 +15,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Starts a module (a fresh one, on a new pseudo-terminal) as COM1.
+    void startModule();
+
     // Waits, with a bound generous enough for a busy machine, until `condition` holds.
     static bool eventually(const std::function<bool()>& condition, int timeoutMs = 30000);
 
