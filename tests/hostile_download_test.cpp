@@ -2,6 +2,7 @@
 // end, random bytes, a file that vanishes or shrinks while it is sent, a named pipe and a
 // device. Each ends with a clear outcome: sent as far as it is a text file, or refused with
 // a message; never a hang, never the whole file in memory.
+#include "DownloadLines.h"
 #include "QtPrinters.h"
 #include "StatusBar.h"
 #include "Watchdog.h"
@@ -187,5 +188,22 @@ TEST_P(NotAFileTest, IsRefusedWithAMessage)
 
 INSTANTIATE_TEST_SUITE_P(Files, NotAFileTest, ::testing::ValuesIn(notFiles),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The longest line goes out; one character more stops the file there.
+TEST(DownloadLinesTest, ALineOfTheLongestLengthIsSentAndALongerOneEndsTheFile)
+{
+    using commands::DownloadLines;
+    for (const qsizetype extra : {0, 1}) {
+        DownloadLines splitter;
+        QList<qsizetype> lengths;
+        const QByteArray file = QByteArray(DownloadLines::longestLine + extra, 'x') + "\nB\n";
+        splitter.take(file, [&](const QString& line) { lengths.append(line.size()); });
+        splitter.finish([&](const QString& line) { lengths.append(line.size()); });
+        const QList<qsizetype> expected =
+            extra == 0 ? QList<qsizetype>{DownloadLines::longestLine, 1} : QList<qsizetype>{};
+        EXPECT_EQ(lengths, expected) << extra << " beyond the longest";
+        EXPECT_EQ(splitter.foundOverlongLine(), extra == 1);
+    }
+}
 
 } // namespace
