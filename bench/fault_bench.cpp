@@ -186,14 +186,15 @@ void gigabyteDownload()
     QFile(path).open(QIODevice::WriteOnly);
     ::truncate(QFile::encodeName(path).constData(), qint64(1) << 30);
     bench.prompts.downloadFile = path;
-    StallMeter stalls;
+    // The download runs inside the menu item: the window waits for it as a whole.
     QElapsedTimer clock;
     clock.start();
     bench.window->findChild<QAction*>(QStringLiteral("DownloadFile"))->trigger();
-    std::printf("download of a 1 GB file of zeros: ended after %.0f ms with \"%s\" (%s); worst "
-                "stall %.1f ms\n",
+    std::printf("download of a 1 GB file of zeros: the window waited %.0f ms for \"%s\" (%s), "
+                "peak memory %lld MB\n",
                 double(clock.nsecsElapsed()) / 1e6, qPrintable(bench.prompts.messages.value(0)),
-                qPrintable(bench.prompts.details.value(0)), stalls.worstMs);
+                qPrintable(bench.prompts.details.value(0)),
+                static_cast<long long>(probes::peakMemoryKb() / 1024));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // device. Each ends with a clear outcome: sent as far as it is a text file, or refused with
 // a message; never a hang, never the whole file in memory.
 #include "DownloadLines.h"
+#include "FaultProbes.h"
 #include "QtPrinters.h"
 #include "StatusBar.h"
 #include "Watchdog.h"
@@ -51,25 +52,13 @@ protected:
     int lastCount = 0;
 };
 
-// Peak memory of the process so far, in kilobytes.
-qint64 peakMemoryKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (QByteArray line; !(line = status.readLine()).isEmpty();)
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return 0;
-}
-
 TEST_F(HostileDownloadTest, AGigabyteWithoutALineEndIsRefusedWithoutBeingHeld)
 {
     PtyPeer& module = plug(1);
     showWindow();
     const QString path = write("disk.img", "AB\n");
     ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), qint64(1) << 30), 0); // sparse
-    const qint64 memoryBefore = peakMemoryKb();
+    const qint64 memoryBefore = probes::peakMemoryKb();
 
     download(path);
 
@@ -78,7 +67,7 @@ TEST_F(HostileDownloadTest, AGigabyteWithoutALineEndIsRefusedWithoutBeingHeld)
         << prompts.details.value(0).toStdString();
     EXPECT_EQ(hexOf(module.read(200)), hexOf("AB\r"));
     EXPECT_EQ(progress(), "Line 1");
-    EXPECT_LT(peakMemoryKb() - memoryBefore, 100 * 1024) << "the file was held in memory";
+    EXPECT_LT(probes::peakMemoryKb() - memoryBefore, 100 * 1024) << "the file was held in memory";
 }
 
 // Random bytes are sent as lines like any other file, up to the first end mark (0x1A).

@@ -131,10 +131,15 @@ SavedSettings SettingsStore::read() const
 bool SettingsStore::write(const SavedSettings& values) const
 {
     const SavedSettings complete = withOldValues(values);
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    QTemporaryFile newFile(m_filePath + QStringLiteral(".XXXXXX"));
+    // A settings file that is a link to another place is replaced there; the link stays.
+    const QFileInfo old(m_filePath);
+    const QString target = old.isSymLink() ? old.symLinkTarget() : m_filePath;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QTemporaryFile newFile(target + QStringLiteral(".XXXXXX"));
     if (!newFile.open())
         return false;
+    if (old.exists())
+        newFile.setPermissions(old.permissions());
     newFile.close();
     {
         QSettings file(newFile.fileName(), QSettings::IniFormat);
@@ -144,7 +149,7 @@ bool SettingsStore::write(const SavedSettings& values) const
             return false;
     }
     if (std::rename(QFile::encodeName(newFile.fileName()).constData(),
-                    QFile::encodeName(m_filePath).constData()) != 0)
+                    QFile::encodeName(target).constData()) != 0)
         return false;
     newFile.setAutoRemove(false);
     return true;

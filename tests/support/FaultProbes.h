@@ -37,6 +37,18 @@ inline QStringList ownLockFiles()
     return own;
 }
 
+// Peak memory of the process so far, in kilobytes.
+inline qint64 peakMemoryKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (QByteArray line; !(line = status.readLine()).isEmpty();)
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return 0;
+}
+
 // Processor time of the whole process, every thread together.
 inline qint64 processCpuNs()
 {
