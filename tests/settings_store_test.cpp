@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -120,6 +121,22 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeWrittenIsReported)
     // A folder where the file should be: not even root can write it.
     ASSERT_TRUE(QDir().mkpath(path()));
     EXPECT_FALSE(SettingsStore(path()).write(everyValueSet()));
+}
+
+// The file is replaced by a new one when it is written; a file kept elsewhere and linked
+// into the settings folder is replaced where it is, and the link stays.
+TEST_F(SettingsStoreTest, AFileReachedThroughALinkIsWrittenWhereItIs)
+{
+    QTemporaryDir elsewhere;
+    const QString kept = elsewhere.filePath(QStringLiteral("kept.ini"));
+    QFile(kept).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(kept, path()));
+    const SavedSettings written = everyValueSet();
+    ASSERT_TRUE(SettingsStore(path()).write(written));
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(SettingsStore(kept).read(), written);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList{QFileInfo(path()).fileName()});
 }
 
 // Values as a person or another program may have left them, read by their plain names.

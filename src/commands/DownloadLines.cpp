@@ -21,13 +21,22 @@ bool DownloadLines::take(QByteArrayView bytes, const LineHandler& onLine)
             m_lineStarted = false;
             break;
         case CR: m_lineStarted = true; break;
-        default:
-            m_line.append(QChar(static_cast<unsigned char>(byte)));
-            m_lineStarted = true;
-            break;
+        default: addToLine(byte); break;
         }
     }
     return !m_ended;
+}
+
+void DownloadLines::addToLine(char byte)
+{
+    if (m_line.size() == longestLine) {
+        m_overlong = true;
+        m_ended = true;
+        m_line.clear();
+        return;
+    }
+    m_line.append(QChar(static_cast<unsigned char>(byte)));
+    m_lineStarted = true;
 }
 
 void DownloadLines::finish(const LineHandler& onLine)

@@ -16,16 +16,30 @@ class DownloadLines {
 public:
     using LineHandler = std::function<void(const QString& line)>;
 
+    // The longest line that is held and sent: a million characters take almost six hours to
+    // send. A file with a longer line (a disk image, a file of zeros) is no text file, and
+    // holding its line whole could take all the memory there is.
+    static constexpr qsizetype longestLine = 1024 * 1024;
+
     // Takes the next bytes of the file and hands every line they complete to `onLine`.
-    // Returns false once the end mark has been read: nothing after it belongs to the file.
+    // Returns false once the end mark or an overlong line has been read, or the sender
+    // stopped: nothing more is handed over.
     bool take(QByteArrayView bytes, const LineHandler& onLine);
     // The file has ended: hands over a last line that had no line end.
     void finish(const LineHandler& onLine);
+    // The sender gives up: no more lines are handed over, not even a last one.
+    void stop() { m_ended = true; }
+
+    // A line passed longestLine; it was not handed over, nor anything after it.
+    bool foundOverlongLine() const { return m_overlong; }
 
 private:
+    void addToLine(char byte);
+
     QString m_line;
     bool m_lineStarted = false; // bytes have been read since the last line end
     bool m_ended = false;
+    bool m_overlong = false;
 };
 
 } // namespace commands

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace commands {
@@ -32,8 +33,9 @@ void reportFileError(TerminalCore& core, const QString& fileName, int error)
                                          QString::fromLocal8Bit(std::strerror(error)));
 }
 
-// The chosen file, open for reading. Opened without blocking: a pipe or a terminal device
-// that has nothing to give ends the download instead of stopping the program for good.
+// The chosen file, open for reading. Opened without blocking: should a pipe or a device take
+// the file's place after it was looked at, having nothing to give ends the download instead
+// of stopping the program for good.
 class DownloadSource {
 public:
     explicit DownloadSource(const QString& fileName)
@@ -70,15 +72,52 @@ private:
     int m_fd;
 };
 
-// Sends the file's lines; false when a read error stopped the download (already reported).
+// Why a download stopped before the end of its file.
+void reportStop(TerminalCore& core, const QString& fileName, const QString& why)
+{
+    core.prompts().showMessage(QStringLiteral("Unable to Send File ") + fileName, why);
+}
+
+// Files that are not plain files are not sent: a named pipe may never end or never give a
+// byte, a device such as /dev/zero gives bytes without end. The reason, or nothing for a
+// plain file (or a folder, whose read fails with the system's own reason).
+std::optional<QString> notAFile(const QString& fileName)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0)
+        return std::nullopt;
+    const auto kind = [&]() -> const char* {
+        switch (info.st_mode & S_IFMT) {
+        case S_IFIFO: return "a named pipe";
+        case S_IFCHR:
+        case S_IFBLK: return "a device";
+        case S_IFSOCK: return "a socket";
+        default: return nullptr;
+        }
+    }();
+    if (!kind)
+        return std::nullopt;
+    return QStringLiteral("It is %1, not a file: Download File sends files only.")
+        .arg(QLatin1String(kind));
+}
+
+// Sends the file's lines; false when the download stopped before the end of the file
+// (already reported).
 bool sendLines(TerminalCore& core, const QString& fileName, DownloadSource& source)
 {
+    // A port lost during the download stops it: the rest of the file would go nowhere.
+    const bool portAtStart = core.io().portUsable();
+    bool portLost = false;
     int count = 0;
+    DownloadLines lines;
     const DownloadLines::LineHandler sendLine = [&](const QString& line) {
         core.io().c_puts(line);
         core.setPanel(progressPanel, downloadProgress(++count));
+        if (portAtStart && !core.io().portUsable()) {
+            portLost = true;
+            lines.stop();
+        }
     };
-    DownloadLines lines;
     auto buffer = std::make_unique<std::array<char, readChunkBytes>>();
     for (;;) {
         const ssize_t n = source.read(*buffer);
@@ -92,6 +131,21 @@ bool sendLines(TerminalCore& core, const QString& fileName, DownloadSource& sour
             break;
     }
     lines.finish(sendLine);
+    if (portLost) {
+        reportStop(core, fileName,
+                   QStringLiteral("The port was lost while line %1 was sent; the download "
+                                  "stopped there.")
+                       .arg(count));
+        return false;
+    }
+    if (lines.foundOverlongLine()) {
+        reportStop(core, fileName,
+                   QStringLiteral("Line %1 is longer than %2 characters: this is not a text "
+                                  "file. The lines before it were sent.")
+                       .arg(count + 1)
+                       .arg(DownloadLines::longestLine));
+        return false;
+    }
     return true;
 }
 
@@ -108,6 +162,10 @@ void DownloadFileClick(TerminalCore& core)
     }
     if (!QFileInfo::exists(*fileName))
         return;
+    if (const std::optional<QString> refusal = notAFile(*fileName)) {
+        reportStop(core, *fileName, *refusal);
+        return;
+    }
     DownloadSource source(*fileName);
     if (!source.isOpen()) {
         reportFileError(core, *fileName, errno);

@@ -88,6 +88,9 @@ void Serial_io::c_puts(const QString& s)
     if (m_terminal.echoOn())
         m_terminal.appendListLine(s);
     for (const QChar c : s) {
+        // A device lost part way through a long line is not paced through to its end.
+        if (!portUsable())
+            return;
         c_putc(c.unicode());
         m_pause(pacingMs);
     }

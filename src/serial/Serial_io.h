@@ -41,6 +41,8 @@ public:
     void sleep(int ms) { m_pause(ms); }
 
     bool isOpen() const { return m_open; }
+    // Open, and its device still there: what c_puts sends reaches the line.
+    bool portUsable();
     // Why the last c_open failed, for a person to read.
     const QString& lastOpenFailure() const { return m_lastOpenFailure; }
 
@@ -50,7 +52,6 @@ public:
     bool setTimeouts(const CommTimeouts& timeouts);
 
 private:
-    bool portUsable();
     int readWaitMs() const;
     int writeWaitMs() const;
 

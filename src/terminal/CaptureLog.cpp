@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -14,7 +15,8 @@ namespace {
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // The file is opened for appending, by the system's own calls: every write lands after the
-// last byte, nothing is ever truncated, and a device or pipe chosen as the file works too.
+// last byte, nothing already there is ever cut, and a device or pipe chosen as the file
+// works too.
 class AppendingFile {
 public:
     AppendingFile(const QString& path, int extraFlags)
@@ -33,7 +35,32 @@ public:
 
     int error() const { return m_error; }
 
+    // All the bytes, or none: a write that fails part way (a disk that fills up) is cut off
+    // again, so the file holds whole records only and the next write starts a record.
     bool write(const QByteArray& bytes)
+    {
+        struct stat before {};
+        const bool plainFile = ::fstat(m_fd, &before) == 0 && S_ISREG(before.st_mode);
+        if (writeAll(bytes))
+            return true;
+        if (plainFile)
+            (void)::ftruncate(m_fd, before.st_size);
+        return false;
+    }
+
+    // Closing is where some file systems report a write that did not reach the disk.
+    bool close()
+    {
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0 && errno != EINTR) {
+            m_error = errno;
+            return false;
+        }
+        return true;
+    }
+
+private:
+    bool writeAll(const QByteArray& bytes)
     {
         qsizetype done = 0;
         while (done < bytes.size()) {
@@ -49,18 +76,6 @@ public:
         return true;
     }
 
-    // Closing is where some file systems report a write that did not reach the disk.
-    bool close()
-    {
-        const int fd = std::exchange(m_fd, -1);
-        if (::close(fd) != 0 && errno != EINTR) {
-            m_error = errno;
-            return false;
-        }
-        return true;
-    }
-
-private:
     int m_fd;
     int m_error;
 };

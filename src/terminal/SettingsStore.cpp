@@ -1,7 +1,11 @@
 #include "SettingsStore.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+#include <cstdio>
 #include <variant>
 
 namespace {
@@ -92,10 +96,18 @@ QStringList SettingsStore::valueNames()
     return names;
 }
 
+bool SettingsStore::isReadable() const
+{
+    const QFileInfo file(m_filePath);
+    return file.isFile() && file.size() <= largestFileBytes;
+}
+
 SavedSettings SettingsStore::read() const
 {
-    const QSettings file(m_filePath, QSettings::IniFormat);
     SavedSettings values;
+    if (!isReadable())
+        return values;
+    const QSettings file(m_filePath, QSettings::IniFormat);
     for (const StoredValue& stored : storedValues) {
         const QVariant value = file.value(QString::fromLatin1(stored.name));
         std::visit(
@@ -113,9 +125,54 @@ SavedSettings SettingsStore::read() const
     return values;
 }
 
+// The values are written to a new file beside the old one, which then takes the old one's
+// place in one step: the old file stays whole until the new one is complete, and nothing of
+// the old file is carried over but the values this program knows.
 bool SettingsStore::write(const SavedSettings& values) const
 {
-    QSettings file(m_filePath, QSettings::IniFormat);
+    const SavedSettings complete = withOldValues(values);
+    // A settings file that is a link to another place is replaced there; the link stays.
+    const QFileInfo old(m_filePath);
+    const QString target = old.isSymLink() ? old.symLinkTarget() : m_filePath;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QTemporaryFile newFile(target + QStringLiteral(".XXXXXX"));
+    if (!newFile.open())
+        return false;
+    if (old.exists())
+        newFile.setPermissions(old.permissions());
+    newFile.close();
+    {
+        QSettings file(newFile.fileName(), QSettings::IniFormat);
+        writeValues(file, complete);
+        file.sync();
+        if (file.status() != QSettings::NoError)
+            return false;
+    }
+    if (std::rename(QFile::encodeName(newFile.fileName()).constData(),
+                    QFile::encodeName(target).constData()) != 0)
+        return false;
+    newFile.setAutoRemove(false);
+    return true;
+}
+
+// A value this run has none of (the window's placement when there is no window) keeps what
+// the old file held.
+SavedSettings SettingsStore::withOldValues(const SavedSettings& values) const
+{
+    SavedSettings complete = values;
+    const SavedSettings old = read();
+    for (const StoredValue& stored : storedValues)
+        std::visit(
+            [&](auto field) {
+                if (!(complete.*field))
+                    complete.*field = old.*field;
+            },
+            stored.field);
+    return complete;
+}
+
+void SettingsStore::writeValues(QSettings& file, const SavedSettings& values)
+{
     for (const StoredValue& stored : storedValues) {
         const QString name = QString::fromLatin1(stored.name);
         std::visit(
@@ -131,6 +188,4 @@ bool SettingsStore::write(const SavedSettings& values) const
             },
             stored.field);
     }
-    file.sync();
-    return file.status() == QSettings::NoError;
 }

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+class QSettings;
+
 // The settings file of one program version: $XDG_CONFIG_HOME/Serivox/"Serivox V<version>.ini",
 // so that each version keeps settings of its own. It holds the 26 values under their fixed
 // names; integers and flags as numbers (a flag is 1 or 0, and any other number reads as on),
@@ -21,12 +23,22 @@ public:
 
     const QString& filePath() const { return m_filePath; }
 
-    // What the file holds; every value empty when there is no file.
+    // The 26 values take a few kilobytes even with long texts. A larger file is not one this
+    // program wrote, and is not read: parsing it could hold the start for minutes.
+    static constexpr qint64 largestFileBytes = 1024 * 1024;
+
+    // What the file holds; every value empty when there is no file, or when it is not a
+    // settings file this program can read (too large, not a plain file).
     SavedSettings read() const;
     // Writes the values that are present, the whole file at once: a crash or a full disk
-    // during the write leaves the previous file as it was. False when it could not be written.
+    // during the write leaves the previous file as it was. A value that is not present keeps
+    // the one the previous file held. False when it could not be written.
     bool write(const SavedSettings& values) const;
 
 private:
+    bool isReadable() const;
+    SavedSettings withOldValues(const SavedSettings& values) const;
+    static void writeValues(QSettings& file, const SavedSettings& values);
+
     QString m_filePath;
 };
