@@ -235,6 +235,9 @@ TEST_P(StopSignalTest, TheRealProgramRemovesItsLockFile)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), profile.configHome());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     serivox.setProcessEnvironment(env);
+    // What the program says on its error channel (a sanitizer's report, say) shows in the
+    // test's output.
+    serivox.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     serivox.start(QStringLiteral(SERIVOX_BINARY), {});
     ASSERT_TRUE(serivox.waitForStarted(10000));
 
