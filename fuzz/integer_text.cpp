@@ -3,36 +3,18 @@
 //
 // Input: [form byte][text]; the form byte's low bit reads the text as UTF-16, otherwise as
 // Latin-1, so that digits of other scripts and full-width signs come up too.
+#include "FuzzPlatform.h"
 #include "FuzzPrompts.h"
 #include "Harness.h"
 #include "IntegerText.h"
+#include "NumberReference.h"
 #include "TerminalCore.h"
 
-#include <QRegularExpression>
 #include <cstdint>
 
 namespace {
 
 using fuzz::require;
-
-// Blanks, a sign, then decimal digits, or hexadecimal digits after "$" or "0x". The
-// magnitude saturates far above the 32-bit range, which is all the ranges need.
-std::optional<qint64> referenceNumber(const QString& text)
-{
-    static const QRegularExpression form(
-        QStringLiteral("\\A *([+-]?)(?:(?:\\$|0[xX])([0-9A-Fa-f]+)|([0-9]+))\\z"));
-    const QRegularExpressionMatch match = form.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const bool hex = match.capturedLength(2) > 0;
-    const QString digits = hex ? match.captured(2) : match.captured(3);
-    qint64 magnitude = 0;
-    for (const QChar digit : digits) {
-        magnitude = magnitude * (hex ? 16 : 10) + QString(digit).toInt(nullptr, 16);
-        magnitude = std::min<qint64>(magnitude, qint64(1) << 40);
-    }
-    return match.captured(1) == QLatin1String("-") ? -magnitude : magnitude;
-}
 
 QString textFrom(const std::uint8_t* data, std::size_t size)
 {
@@ -50,14 +32,7 @@ QString textFrom(const std::uint8_t* data, std::size_t size)
 TerminalCore& channelOwner()
 {
     static FuzzPrompts prompts;
-    static TerminalCore core = [] {
-        TerminalPlatform platform;
-        platform.portsDir = fuzz::scratchFolder() + QStringLiteral("/no-ports");
-        platform.settingsDir = fuzz::scratchFolder();
-        platform.listDevices = [] { return QList<PresentDevice>{}; };
-        platform.pause = [](int) {};
-        return TerminalCore(prompts, platform);
-    }();
+    static TerminalCore core(prompts, fuzzPlatform());
     return core;
 }
 
@@ -73,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QString text = textFrom(data, size);
     const std::optional<qint64> number = referenceNumber(text);
-    const QString shown = fuzz::visible(text);
+    const auto shown = [&] { return fuzz::visible(text); };
 
     const bool isInteger = number && *number >= INT32_MIN && *number <= INT32_MAX;
     const std::optional<int> integer = integerFromText(text);
@@ -89,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // and leaves the link as it was.
     TerminalCore& core = channelOwner();
     const int linkBefore = core.st.muxLink;
-    const qsizetype messagesBefore = static_cast<FuzzPrompts&>(core.prompts()).messages.size();
+    QStringList& messages = static_cast<FuzzPrompts&>(core.prompts()).messages;
     core.setChannelText(text);
     core.ChannelChange();
-    const qsizetype messages = static_cast<FuzzPrompts&>(core.prompts()).messages.size();
     require(core.st.muxLink == (integer ? *integer : linkBefore), "the link differs", shown);
-    require(messages == messagesBefore + (integer ? 0 : 1), "the refusal was not told", shown);
+    require(messages.size() == (integer ? 0 : 1), "the refusal was not told", shown);
+    messages.clear(); // what one input allocates, it frees: leak checks stay quiet
     return 0;
 }

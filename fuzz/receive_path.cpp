@@ -6,13 +6,12 @@
 // (bits: hex, unreadable, add linefeed, echo, log, timestamp, date stamp, small tick budget),
 // then arrives on the line and is taken in by receive ticks; the clock moves on one second
 // between chunks, across a midnight and a new year.
+#include "FuzzPlatform.h"
 #include "FuzzPrompts.h"
 #include "Harness.h"
-#include "MemoryDevice.h"
 #include "ReceiveReference.h"
 #include "TerminalCore.h"
 
-#include <QDir>
 #include <QFile>
 #include <cstdint>
 
@@ -27,17 +26,17 @@ ReceiveOptions optionsFrom(std::uint8_t bits)
             bool(bits & 0x10), bool(bits & 0x20), bool(bits & 0x40)};
 }
 
-QString portsFolder() { return fuzz::scratchFolder() + QStringLiteral("/ports"); }
 QString captureFile() { return fuzz::scratchFolder() + QStringLiteral("/capture.csv"); }
 
 // A terminal started on COM1, whose device serves what `line` carries.
 class ReceivingTerminal {
 public:
-    ReceivingTerminal() : core(prompts, platform())
+    ReceivingTerminal() : core(prompts, fuzzPlatform(line, [this] { return now; }))
     {
         prompts.logFile = captureFile();
         core.FormShow();
-        require(core.io().isOpen(), "COM1 did not open", core.io().lastOpenFailure());
+        require(core.io().isOpen(), "COM1 did not open",
+                [&] { return core.io().lastOpenFailure(); });
     }
 
     void set(const ReceiveOptions& options)
@@ -68,18 +67,6 @@ public:
     TerminalCore core;
 
 private:
-    TerminalPlatform platform()
-    {
-        TerminalPlatform p;
-        p.portsDir = portsFolder();
-        p.settingsDir = fuzz::scratchFolder() + QStringLiteral("/settings");
-        p.listDevices = [] { return QList<PresentDevice>{}; };
-        p.pause = [](int) {};
-        p.now = [this] { return now; };
-        p.makeDevice = [this] { return std::make_unique<MemoryDevice>(line); };
-        return p;
-    }
-
     void setOption(bool TerminalState::*flag, bool wanted, void (TerminalCore::*click)())
     {
         if (core.st.*flag != wanted)
@@ -92,15 +79,17 @@ void compareLines(TerminalCore& core, const ReceiveReference& reference)
 {
     const TerminalLines& lines = core.lines();
     const QStringList& expected = reference.lines();
-    require(lines.count() == expected.size(), "the terminal holds another number of lines",
-            QStringLiteral("%1 lines, expected %2").arg(lines.count()).arg(expected.size()));
+    require(lines.count() == expected.size(), "the terminal holds another number of lines", [&] {
+        return QStringLiteral("%1 lines, expected %2").arg(lines.count()).arg(expected.size());
+    });
     qsizetype widest = 0;
     for (int i = 0; i < lines.count(); ++i) {
         const QString line = lines.line(i);
-        require(line == expected.at(i), "a terminal line differs",
-                QStringLiteral("line %1:\n  shown    %2\n  expected %3")
-                    .arg(i)
-                    .arg(visible(line), visible(expected.at(i))));
+        require(line == expected.at(i), "a terminal line differs", [&] {
+            return QStringLiteral("line %1:\n  shown    %2\n  expected %3")
+                .arg(i)
+                .arg(visible(line), visible(expected.at(i)));
+        });
         require(lines.lineLength(i) == line.size(), "a line's length differs from its text");
         const qsizetype from = line.size() / 3;
         require(lines.slice(i, from, 7) == line.mid(from, 7), "a slice differs from the line");
@@ -114,10 +103,11 @@ void compareCapture(const ReceiveReference& reference)
 {
     QFile file(captureFile());
     const QByteArray written = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    require(written == reference.capture(), "the capture file differs",
-            QStringLiteral("written:\n%1\nexpected:\n%2")
-                .arg(visible(QString::fromUtf8(written)),
-                     visible(QString::fromUtf8(reference.capture()))));
+    require(written == reference.capture(), "the capture file differs", [&] {
+        return QStringLiteral("written:\n%1\nexpected:\n%2")
+            .arg(visible(QString::fromUtf8(written)),
+                 visible(QString::fromUtf8(reference.capture())));
+    });
 }
 
 } // namespace
@@ -125,9 +115,6 @@ void compareCapture(const ReceiveReference& reference)
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     fuzz::startQt(argc, argv);
-    // COM1 leads to a path that exists; the device in memory never opens it.
-    QDir().mkpath(portsFolder());
-    QFile::link(fuzz::scratchFolder(), portsFolder() + QStringLiteral("/COM1"));
     return 0;
 }
 
@@ -153,8 +140,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     compareLines(terminal.core, reference);
     require(terminal.core.macItems() == reference.addresses(), "the MAC box lists other addresses",
-            visible(terminal.core.macItems().join(u'|')) + QStringLiteral(" expected ") +
-                visible(reference.addresses().join(u'|')));
+            [&] {
+                return visible(terminal.core.macItems().join(u'|')) + QStringLiteral(" expected ") +
+                       visible(reference.addresses().join(u'|'));
+            });
     compareCapture(reference);
     return 0;
 }

@@ -10,8 +10,8 @@ namespace fuzz {
 void startQt(int* argc, char*** argv)
 {
     // Never destroyed: it would go after Qt's own statics at exit, and crash there.
-    static QCoreApplication* const app = new QCoreApplication(*argc, *argv);
-    Q_UNUSED(app);
+    if (!QCoreApplication::instance())
+        new QCoreApplication(*argc, *argv);
 }
 
 const QString& scratchFolder()
