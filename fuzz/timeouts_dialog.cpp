@@ -79,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     on.dialog.SetitClick();
 
     CommTimeouts expected = before;
-    QString refused;
+    std::optional<QString> refused; // the text of the first box that is not a number
     std::array<bool, TSettings::boxCount> raised{};
-    for (int i = 0; i < TSettings::boxCount && refused.isNull(); ++i) {
+    for (int i = 0; i < TSettings::boxCount && !refused; ++i) {
         const QString text = i < texts.size() ? texts[i] : QString();
         const std::optional<qint64> number = referenceNumber(text);
         if (!number || *number < INT32_MIN || *number > UINT32_MAX) {
@@ -92,13 +92,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         raised[i] = boxes[i].atLeastOne && value == 0;
         expected.*boxes[i].field = raised[i] ? 1 : value;
     }
-    if (!refused.isNull())
+    if (refused) {
         expected = before;
+        raised = {}; // nothing is raised before every box has been read
+    }
 
     const auto shown = [&] { return fuzz::visible(texts.join(QStringLiteral(" | "))); };
     require(on.core.io().timeouts() == expected, "the port's time limits differ", shown);
     const QStringList wantedMessages =
-        refused.isNull() ? QStringList() : QStringList{notAnIntegerMessage(refused)};
+        refused ? QStringList{notAnIntegerMessage(*refused)} : QStringList();
     require(on.prompts.messages == wantedMessages, "the refusal differs", shown);
     for (int i = 0; i < TSettings::boxCount; ++i)
         require(!raised[i] || on.box(i).text() == QLatin1String("1"),
