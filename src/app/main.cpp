@@ -15,9 +15,12 @@ int main(int argc, char* argv[])
 
     TMain main;
     // Asked to stop, the program ends as when its window is closed: port closed, settings kept.
+    // A send in progress ends first, as with any other handler.
     const QuitOnSignals stop([&main] {
-        main.close();
-        QApplication::quit();
+        main.core().gate().run([&main] {
+            main.close();
+            QApplication::quit();
+        });
     });
     main.show();
     return QApplication::exec();
