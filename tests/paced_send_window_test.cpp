@@ -3,6 +3,8 @@
 #include "WindowFixture.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QFile>
 #include <QKeyEvent>
@@ -19,6 +21,7 @@ const QByteArray sendBoxWire = "\r" + sendBoxText.toLatin1() + "\r\n";
 class PacedSendWindowTest : public WindowFixture {
 public:
     QWidget* terminalList() const { return control<QWidget>("ListBox1"); }
+    using WindowFixture::control;
 
 protected:
     QByteArray wire() const { return clock.writtenBytes(); }
@@ -46,7 +49,6 @@ struct Arrival {
     const char* name;
     // Something that happens while the send is being paced, before a menu command is chosen.
     std::function<void(PacedSendWindowTest&)> happen;
-    QByteArray itsWire;
 };
 
 void PrintTo(const Arrival& a, std::ostream* os) { *os << a.name; }
@@ -59,9 +61,12 @@ class ArrivalDuringASend : public PacedSendWindowTest,
 TEST_P(ArrivalDuringASend, RunsAfterTheSendInTheOrderItCame)
 {
     readyToSend();
+    GetParam().happen(*this);
+    const QByteArray itsWireAlone = wire();
+    clock.forget();
     const QByteArray menuCommand = wireOfMenuCommand();
     bool sendWasPausing = false;
-    clock.during(50, [&] {
+    clock.during(clock.now() + 50, [&] {
         sendWasPausing = core().gate().pausing();
         GetParam().happen(*this);
         action("SCR1")->trigger();
@@ -70,21 +75,31 @@ TEST_P(ArrivalDuringASend, RunsAfterTheSendInTheOrderItCame)
     EXPECT_TRUE(sendWasPausing);
     EXPECT_EQ(hexOf(wire()), hexOf(sendBoxWire)) << "nothing runs inside the send";
 
-    const QByteArray expected = sendBoxWire + GetParam().itsWire + menuCommand;
+    const QByteArray expected = sendBoxWire + itsWireAlone + menuCommand;
     EXPECT_TRUE(QTest::qWaitFor([&] { return wire().size() >= expected.size(); }, 5000));
     EXPECT_EQ(hexOf(wire()), hexOf(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Arrivals, ArrivalDuringASend,
-                         ::testing::Values(Arrival{"keysInTheTerminalList",
-                                                   [](PacedSendWindowTest& t) {
-                                                       QTest::keyClick(t.terminalList(), Qt::Key_X);
-                                                       QTest::keyClick(t.terminalList(), Qt::Key_Y);
-                                                   },
-                                                   "xy"},
-                                           Arrival{"aMenuCommandAlone", [](PacedSendWindowTest&) {},
-                                                   ""}),
-                         [](const auto& info) { return std::string(info.param.name); });
+void pressBT_SETThroughAccessibility(PacedSendWindowTest& t)
+{
+    QAccessibleInterface* button =
+        QAccessible::queryAccessibleInterface(t.control<QWidget>("BT_SET"));
+    button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+}
+
+void typeXYInTheTerminalList(PacedSendWindowTest& t)
+{
+    QTest::keyClick(t.terminalList(), Qt::Key_X);
+    QTest::keyClick(t.terminalList(), Qt::Key_Y);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arrivals, ArrivalDuringASend,
+    ::testing::Values(Arrival{"keysInTheTerminalList", &typeXYInTheTerminalList},
+                      Arrival{"aButtonPressedByAnAccessibilityClient",
+                              &pressBT_SETThroughAccessibility},
+                      Arrival{"aMenuCommandAlone", [](PacedSendWindowTest&) {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A close request during a send closes the window once the send is over: the whole text
 // has gone out, and the settings are kept as at any other exit.
@@ -92,7 +107,7 @@ TEST_F(PacedSendWindowTest, ACloseRequestDuringASendClosesTheWindowAfterIt)
 {
     readyToSend();
     bool stillShownAfterTheRequest = false;
-    clock.during(50, [&] {
+    clock.during(clock.now() + 50, [&] {
         window->close();
         stillShownAfterTheRequest = window->isVisible();
     });

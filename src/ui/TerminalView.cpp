@@ -37,7 +37,7 @@ QString typedCharacters(const QKeyEvent& event)
 } // namespace
 
 TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
-    : QAbstractItemView(parent), m_core(core), m_popup(new QMenu(this))
+    : QListView(parent), m_core(core), m_popup(new QMenu(this))
 {
     setObjectName(QStringLiteral("ListBox1"));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -46,6 +46,7 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     setItemDelegate(new TerminalRowDelegate(m_core.lines(), this));
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setUniformItemSizes(true);
 
     QFont font(QStringLiteral("Courier"));
     font.setStyleHint(QFont::TypeWriter);
@@ -224,6 +225,8 @@ void TerminalView::scrollContentsBy(int dx, int dy)
     if (dx != 0 && pixels != 0)
         viewport()->update();
 }
+
+void TerminalView::doItemsLayout() { QAbstractItemView::doItemsLayout(); }
 
 void TerminalView::rowsInserted(const QModelIndex& parent, int start, int end)
 {

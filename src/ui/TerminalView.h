@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QAbstractItemView>
+#include <QListView>
 
 class QMenu;
 class TerminalCore;
@@ -13,7 +13,11 @@ struct ListColours;
 // it no memory and is as quick to grow, scroll and paint as one of ten. The vertical scroll
 // bar counts rows, the horizontal one pixels. Its rows are painted by TerminalRowDelegate,
 // which draws only the columns in view.
-class TerminalView : public QAbstractItemView {
+//
+// It is a list view only for what the platform gives one, such as assistive technology
+// reading the lines; all its geometry is its own, and the list view's own layout, which
+// keeps a position per row, never runs.
+class TerminalView : public QListView {
     Q_OBJECT
 public:
     TerminalView(TerminalCore& core, QWidget* parent = nullptr);
@@ -40,6 +44,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void paintEvent(QPaintEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void doItemsLayout() override;
 
     void resizeEvent(QResizeEvent* event) override;
     // Every character the keyboard produces goes to the module; other keys move in the list.
