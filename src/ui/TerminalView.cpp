@@ -325,9 +325,9 @@ void TerminalView::keyPressEvent(QKeyEvent* event)
         QAbstractItemView::keyPressEvent(event);
         return;
     }
-    m_core.gate().run([this, typed] {
+    m_core.gate().run([&core = m_core, typed] {
         for (const QChar c : typed)
-            m_core.ListBox1KeyPress(c);
+            core.ListBox1KeyPress(c);
     });
     event->accept();
 }
