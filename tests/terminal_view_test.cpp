@@ -5,6 +5,7 @@
 #include "WindowFixture.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QFile>
 #include <QScrollBar>
 #include <QTest>
@@ -230,6 +231,92 @@ TEST(TerminalViewLongLine, GrowingAndPaintingALongLineCopiesNoneOfIt)
     // The last bytes, whole; a slice reaching past the end stops there.
     EXPECT_EQ(core.lines().slice(0, length - 1, 100),
               QStringLiteral("x") + QStringLiteral("tail").repeated(10));
+}
+
+// A terminal list of many lines, shown in a view of its own.
+class ManyLinesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        view.resize(600, 13 * 20 + 2 * view.frameWidth());
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    }
+    void addLines(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            core.AddtoList(1, QStringLiteral("OK %1").arg(i, 7, 10, QLatin1Char('0')));
+        core.list().publish();
+    }
+    QModelIndex row(int i) const { return view.model()->index(i, 0); }
+
+    TestProfile profile;
+    VirtualClock clock;
+    ScriptedPrompts prompts;
+    TerminalCore core{prompts, profile.platform(clock)};
+    TerminalView view{core};
+};
+
+// Every line is kept, and a line costs at most 16 bytes beyond its text, view included.
+TEST_F(ManyLinesTest, ALineCostsLittleMoreThanItsText)
+{
+    const int count = 1'000'000;
+    const qint64 text = qint64(count) * 10;
+    const qint64 before = statusKiB("VmRSS:");
+    addLines(count);
+    view.scrollToTopLine(count - 1);
+    view.repaint();
+    const qint64 grownBytes = (statusKiB("VmRSS:") - before) * 1024;
+    EXPECT_EQ(view.model()->rowCount(), count + 1);
+    EXPECT_LE(grownBytes, text + 16 * qint64(count))
+        << (grownBytes - text) / count << " bytes a line beyond the text";
+}
+
+// Where a row is follows from its number, anywhere in the list: scrolling, the row under the
+// mouse, the keys that move the current line, and what assistive technology reads.
+TEST_F(ManyLinesTest, ARowIsFoundAndShownAnywhereInTheList)
+{
+    addLines(100'000);
+    const int rowsInView = 20;
+    view.scrollTo(row(60'000), QAbstractItemView::PositionAtTop);
+    EXPECT_EQ(view.visualRect(row(60'000)).top(), 0);
+    EXPECT_EQ(view.visualRect(row(60'001)).top(), 13);
+    EXPECT_EQ(view.indexAt(QPoint(5, 13 * 3 + 6)), row(60'003));
+    EXPECT_FALSE(view.viewport()->rect().intersects(view.visualRect(row(59'999))));
+    EXPECT_FALSE(view.viewport()->rect().intersects(view.visualRect(row(60'000 + rowsInView))));
+
+    // The last line comes into view at the bottom, and no further.
+    view.scrollTo(row(100'000));
+    EXPECT_EQ(view.visualRect(row(100'000)).bottom(), 13 * rowsInView - 1);
+    view.scrollTo(row(100'000), QAbstractItemView::PositionAtTop);
+    EXPECT_EQ(view.visualRect(row(100'000)).bottom(), 13 * rowsInView - 1);
+
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(row(99'990)).center());
+    EXPECT_EQ(view.currentIndex(), row(99'990));
+    EXPECT_TRUE(view.selectionModel()->isSelected(row(99'990)));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int row;
+    } moves[] = {{Qt::Key_Up, Qt::NoModifier, 99'989},
+                 {Qt::Key_PageUp, Qt::NoModifier, 99'989 - rowsInView},
+                 {Qt::Key_Home, Qt::ControlModifier, 0},
+                 {Qt::Key_Down, Qt::NoModifier, 1},
+                 {Qt::Key_PageDown, Qt::NoModifier, 1 + rowsInView},
+                 {Qt::Key_End, Qt::ControlModifier, 100'000}};
+    for (const auto& move : moves) {
+        QTest::keyClick(&view, move.key, move.modifiers);
+        EXPECT_EQ(view.currentIndex().row(), move.row) << "after key " << move.key;
+        EXPECT_TRUE(view.viewport()->rect().contains(view.visualRect(view.currentIndex())));
+    }
+
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(accessible, nullptr);
+    ASSERT_NE(accessible->tableInterface(), nullptr);
+    EXPECT_EQ(accessible->tableInterface()->rowCount(), 100'001);
+    QAccessibleInterface* cell = accessible->tableInterface()->cellAt(99'990, 0);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("OK 0099990"));
 }
 
 } // namespace

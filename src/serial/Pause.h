@@ -2,7 +2,7 @@
 
 #include <functional>
 
-// Pacing pause: the real program sleeps, tests advance a virtual clock.
+// Pacing pause: the real program waits (see Pause.cpp), tests advance a virtual clock.
 using Pause = std::function<void(int ms)>;
 
 Pause realPause();

@@ -61,7 +61,7 @@ void TerminalCore::writeCapture()
     QMetaObject::invokeMethod(
         this,
         [this, text = texts::unableToWriteLog + m_captureLog.fileName(), reason = *failure] {
-            m_prompts.showMessage(text, reason);
+            m_gate.run([this, text, reason] { m_prompts.showMessage(text, reason); });
         },
         Qt::QueuedConnection);
 }

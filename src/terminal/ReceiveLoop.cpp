@@ -14,6 +14,9 @@ constexpr int ticksBetweenPortChecks = 50;
 
 void TerminalCore::Timer1Timer()
 {
+    // While a send pauses, the tick is not served: replies wait in the port until it ends.
+    if (m_gate.pausing())
+        return;
     if (st.logPromptCountdown > 0)
         --st.logPromptCountdown;
     if (st.portNumber == 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureLog.h"
+#include "HandlerGate.h"
 #include "MainWindowSide.h"
 #include "PortItems.h"
 #include "PortsFolder.h"
@@ -53,6 +54,8 @@ public:
     TerminalState st;
 
     Serial_io& io() { return m_io; }
+    // Every handler of the window enters through the gate, which holds it while a send pauses.
+    HandlerGate& gate() { return m_gate; }
     UserPrompts& prompts() { return m_prompts; }
     PortsFolder& ports() { return m_ports; }
     TerminalListModel& list() { return m_list; }
@@ -206,6 +209,7 @@ private:
     DeviceLister m_listDevices;
     PortsFolder m_ports;
     TerminalListModel m_list;
+    HandlerGate m_gate;
     Serial_io m_io;
     CaptureLog m_captureLog;
     TickBudget m_budget;

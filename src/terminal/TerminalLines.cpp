@@ -11,7 +11,7 @@ bool fitsLatin1(const QString& text)
 
 qsizetype TerminalLines::narrowEnd(int i) const
 {
-    return i + 1 < count() ? m_starts[std::size_t(i) + 1] : m_narrow.size();
+    return i + 1 < count() ? m_starts[i + 1] : m_narrow.size();
 }
 
 QString TerminalLines::line(int i) const
@@ -21,7 +21,7 @@ QString TerminalLines::line(int i) const
     const auto wide = m_wide.constFind(i);
     if (wide != m_wide.constEnd())
         return *wide;
-    const qsizetype start = m_starts[std::size_t(i)];
+    const qsizetype start = m_starts[i];
     return m_narrow.latin1(start, narrowEnd(i) - start);
 }
 
@@ -35,7 +35,7 @@ QString TerminalLines::slice(int i, qsizetype from, qsizetype count) const
     const auto wide = m_wide.constFind(i);
     if (wide != m_wide.constEnd())
         return wide->mid(from, count);
-    return m_narrow.latin1(m_starts[std::size_t(i)] + from, count);
+    return m_narrow.latin1(m_starts[i] + from, count);
 }
 
 qsizetype TerminalLines::lineLength(int i) const
@@ -45,7 +45,7 @@ qsizetype TerminalLines::lineLength(int i) const
     const auto wide = m_wide.constFind(i);
     if (wide != m_wide.constEnd())
         return wide->size();
-    return narrowEnd(i) - m_starts[std::size_t(i)];
+    return narrowEnd(i) - m_starts[i];
 }
 
 void TerminalLines::appendNarrow(const QString& text)
@@ -103,7 +103,6 @@ void TerminalLines::clear()
 {
     m_narrow.clear();
     m_starts.clear();
-    m_starts.shrink_to_fit();
     m_wide.clear();
     m_widest = 0;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "ByteBlocks.h"
+#include "LineStarts.h"
 
 #include <QHash>
 #include <QString>
-#include <vector>
 
 // The lines of the terminal, stored compactly: received text is 8-bit, so lines are kept
 // as Latin-1 bytes back to back in fixed blocks, and only a line that holds a character above
@@ -35,7 +35,7 @@ private:
     void appendNarrow(const QString& text);
 
     ByteBlocks m_narrow;
-    std::vector<qsizetype> m_starts;
+    LineStarts m_starts;
     QHash<int, QString> m_wide;
     qsizetype m_widest = 0;
 };

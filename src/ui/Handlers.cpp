@@ -4,6 +4,8 @@
 
 void Handlers::add(const QString& name, Handler handler)
 {
+    if (m_entry)
+        handler = [entry = m_entry, inner = std::move(handler)] { entry(inner); };
     m_byName.insert(name, std::move(handler));
 }
 

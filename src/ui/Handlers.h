@@ -9,7 +9,10 @@
 class Handlers {
 public:
     using Handler = std::function<void()>;
+    // How a handler is entered; by default it is simply called. Set before adding handlers.
+    using Entry = std::function<void(const Handler&)>;
 
+    void enterThrough(Entry entry) { m_entry = std::move(entry); }
     void add(const QString& name, Handler handler);
     // The handler of this name. A name that no handler has is a fault in the tables: the
     // program stops at once with the name rather than show a control that does nothing.
@@ -17,4 +20,5 @@ public:
 
 private:
     QHash<QString, Handler> m_byName;
+    Entry m_entry;
 };

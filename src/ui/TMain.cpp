@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -115,8 +116,10 @@ void TMain::buildComMenu()
         item->setCheckable(true);
         item->setToolTip(m_core->ports().describe(port));
         connect(item, &QAction::triggered, this, [this, port] {
-            m_core->set_comx(port, 1);
-            showPortMarks();
+            m_core->gate().run([this, port] {
+                m_core->set_comx(port, 1);
+                showPortMarks();
+            });
         });
         m_portItems[std::size_t(port)] = item;
     }
@@ -141,8 +144,10 @@ void TMain::buildParametersMenu()
         item->setObjectName(QString::fromLatin1(row.name));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, &row] {
-            m_core->selectLineParameter(row.field, row.value);
-            showPortMarks();
+            m_core->gate().run([this, &row] {
+                m_core->selectLineParameter(row.field, row.value);
+                showPortMarks();
+            });
         });
         m_lineParameterItems.push_back(item);
     }
@@ -174,7 +179,9 @@ void TMain::buildMainPanel()
 
     m_panel = new MainPanel(m_listBox, this);
     connect(m_panel->commandList(), &CommandListView::lineChosen, m_core.get(),
-            [core = m_core.get()](const QString& line) { commands::IWrapClick(*core, line); });
+            [core = m_core.get()](const QString& line) {
+                core->gate().run([core, line] { commands::IWrapClick(*core, line); });
+            });
     setCentralWidget(m_panel);
 
     for (const ControlRow& row : hiddenControls())
@@ -297,6 +304,12 @@ void TMain::showEvent(QShowEvent* event)
 // and only when start-up has read them.
 void TMain::closeEvent(QCloseEvent* event)
 {
+    // Asked to close while a send pauses, the window closes when the send has ended.
+    if (m_core->gate().pausing()) {
+        event->ignore();
+        m_core->gate().run([this] { close(); });
+        return;
+    }
     // The receive loop ends with the window: it must not reopen the port once closed.
     m_timer1->stop();
     if (std::exchange(m_settings, Settings::Saved) == Settings::Read)

@@ -50,6 +50,9 @@ constexpr int commandListNarrowWidth = 5;
 void TMain::registerHandlers()
 {
     TerminalCore* core = m_core.get();
+    // A handler that arrives while a send pauses runs after the send (see HandlerGate).
+    m_handlers.enterThrough(
+        [core](const Handlers::Handler& handler) { core->gate().run(handler); });
     for (const CoreHandler& row : coreHandlers)
         m_handlers.add(row.name, [core, run = row.run] { (core->*run)(); });
     for (const commands::ModuleCommand& command : commands::catalogue())
@@ -76,7 +79,8 @@ void TMain::registerHandlers()
 
     m_handlers.add("ShowHelpClick", [this] { ShowHelpClick(); });
     m_handlers.add("AboutClick", [this] { AboutClick(); });
-    m_handlers.add("Timeouts1Click", [this] { m_timeoutsDialog->setVisible(m_timeoutsDialog->isHidden()); });
+    m_handlers.add("Timeouts1Click",
+                   [this] { m_timeoutsDialog->setVisible(m_timeoutsDialog->isHidden()); });
     m_handlers.add("CopyClick", [core] { clipboard::CopyClick(*core); });
     m_handlers.add("Paste1Click", [core] { clipboard::Paste1Click(*core); });
     m_handlers.add("Print1Click", [this] { m_printing->Print1Click(); });

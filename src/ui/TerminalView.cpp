@@ -3,12 +3,14 @@
 #include "TerminalCore.h"
 #include "TerminalRowDelegate.h"
 
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QWheelEvent>
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -35,22 +37,16 @@ QString typedCharacters(const QKeyEvent& event)
 } // namespace
 
 TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
-    : QTableView(parent), m_core(core), m_popup(new QMenu(this))
+    : QListView(parent), m_core(core), m_popup(new QMenu(this))
 {
     setObjectName(QStringLiteral("ListBox1"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setShowGrid(false);
-    setCornerButtonEnabled(false);
     setItemDelegate(new TerminalRowDelegate(m_core.lines(), this));
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    horizontalHeader()->hide();
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setDefaultSectionSize(rowHeight);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setUniformItemSizes(true);
 
     QFont font(QStringLiteral("Courier"));
     font.setStyleHint(QFont::TypeWriter);
@@ -90,28 +86,196 @@ void TerminalView::scrollToTopLine(int topLine)
     scrollTo(top, QAbstractItemView::PositionAtTop);
 }
 
-// Rows are put in view up and down only. Every row is as wide as the widest line, so a
-// table would otherwise jump back to the left edge on every tick and every arrow key,
-// taking away what the user scrolled sideways to see.
+// Rows are put in view up and down only: what the user scrolled sideways to see stays.
 void TerminalView::scrollTo(const QModelIndex& index, ScrollHint hint)
 {
+    if (!index.isValid() || index.model() != model())
+        return;
+    const int row = index.row();
+    const int top = topRow();
+    const int shown = rowsInView();
+    int newTop = top;
+    switch (hint) {
+    case EnsureVisible:
+        if (row < top)
+            newTop = row;
+        else if (row >= top + shown)
+            newTop = row - shown + 1;
+        break;
+    case PositionAtTop: newTop = row; break;
+    case PositionAtBottom: newTop = row - shown + 1; break;
+    case PositionAtCenter: newTop = row - shown / 2; break;
+    }
+    verticalScrollBar()->setValue(newTop);
+}
+
+int TerminalView::rowCount() const { return model() ? model()->rowCount() : 0; }
+
+int TerminalView::topRow() const { return verticalScrollBar()->value(); }
+
+int TerminalView::rowsInView() const { return std::max(1, viewport()->height() / rowHeight); }
+
+int TerminalView::rowAtY(int y) const
+{
+    const qint64 row = qint64(topRow()) + (y < 0 ? -1 : y / rowHeight);
+    return row >= 0 && row < rowCount() ? int(row) : -1;
+}
+
+QRect TerminalView::visualRect(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != model())
+        return {};
+    // Far rows stay far outside the viewport without overflowing.
+    constexpr qint64 far = std::numeric_limits<int>::max() / 4;
+    const qint64 y =
+        std::clamp<qint64>(qint64(index.row() - qint64(topRow())) * rowHeight, -far, far);
+    return {-horizontalOffset(), int(y), m_columnWidth, rowHeight};
+}
+
+QModelIndex TerminalView::indexAt(const QPoint& point) const
+{
+    const int row = rowAtY(point.y());
+    if (row < 0 || point.x() + horizontalOffset() >= m_columnWidth)
+        return {};
+    return model()->index(row, 0);
+}
+
+// Up and down a row or a page, Ctrl+Home and Ctrl+End to the ends; the rows have one
+// column, so sideways moves stay where they are.
+QModelIndex TerminalView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const int rows = rowCount();
+    if (rows == 0)
+        return {};
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return model()->index(std::min(topRow(), rows - 1), 0);
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    qint64 row = current.row();
+    switch (cursorAction) {
+    case MoveUp:
+    case MovePrevious: --row; break;
+    case MoveDown:
+    case MoveNext: ++row; break;
+    case MovePageUp: row -= rowsInView(); break;
+    case MovePageDown: row += rowsInView(); break;
+    case MoveHome: row = ctrl ? 0 : row; break;
+    case MoveEnd: row = ctrl ? rows - 1 : row; break;
+    case MoveLeft:
+    case MoveRight: break;
+    }
+    return model()->index(int(std::clamp<qint64>(row, 0, rows - 1)), 0);
+}
+
+int TerminalView::horizontalOffset() const { return horizontalScrollBar()->value(); }
+
+int TerminalView::verticalOffset() const
+{
+    return int(std::min<qint64>(qint64(topRow()) * rowHeight, std::numeric_limits<int>::max()));
+}
+
+void TerminalView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
+{
+    const int rows = rowCount();
+    if (rows == 0 || !selectionModel())
+        return;
+    const QRect area = rect.normalized();
+    const auto rowOf = [&](int y) {
+        return int(
+            std::clamp<qint64>(qint64(topRow()) + (y < 0 ? -1 : y / rowHeight), 0, rows - 1));
+    };
+    const QItemSelection rowsTouched(model()->index(rowOf(area.top()), 0),
+                                     model()->index(rowOf(area.bottom()), 0));
+    selectionModel()->select(rowsTouched, command);
+}
+
+QRegion TerminalView::visualRegionForSelection(const QItemSelection& selection) const
+{
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        const QRect first = visualRect(model()->index(range.top(), 0));
+        const QRect last = visualRect(model()->index(range.bottom(), 0));
+        region += QRect(first.topLeft(), last.bottomRight()) & viewport()->rect();
+    }
+    return region;
+}
+
+void TerminalView::updateGeometries()
+{
+    const int shown = rowsInView();
+    QScrollBar* rows = verticalScrollBar();
+    rows->setRange(0, std::max(0, rowCount() - shown));
+    rows->setSingleStep(1);
+    rows->setPageStep(shown);
+    const int width = viewport()->width();
     QScrollBar* sideways = horizontalScrollBar();
-    const QSignalBlocker keepSideways(sideways);
-    const int left = sideways->value();
-    QTableView::scrollTo(index, hint);
-    sideways->setValue(left);
+    sideways->setRange(0, std::max(0, m_columnWidth - width));
+    sideways->setPageStep(width);
+    QAbstractItemView::updateGeometries();
+}
+
+// The vertical scroll bar counts rows.
+void TerminalView::scrollContentsBy(int dx, int dy)
+{
+    const qint64 pixels = qint64(dy) * rowHeight;
+    if (std::abs(pixels) >= viewport()->height())
+        viewport()->update();
+    else
+        viewport()->scroll(dx, int(pixels));
+    if (dx != 0 && pixels != 0)
+        viewport()->update();
+}
+
+void TerminalView::doItemsLayout() { QAbstractItemView::doItemsLayout(); }
+
+void TerminalView::rowsInserted(const QModelIndex& parent, int start, int end)
+{
+    QAbstractItemView::rowsInserted(parent, start, end);
+    updateGeometries();
+    // Rows added below the view change nothing on screen.
+    if (start <= topRow() + rowsInView())
+        viewport()->update();
+}
+
+void TerminalView::paintEvent(QPaintEvent* event)
+{
+    const int rows = rowCount();
+    if (rows == 0)
+        return;
+    QPainter painter(viewport());
+    const QRect area = event->rect();
+    const int first = std::max(rowAtY(area.top()), topRow());
+    int last = rowAtY(area.bottom());
+    if (last < 0)
+        last = rows - 1;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QModelIndex current = currentIndex();
+    const bool focused = hasFocus();
+    for (int row = first; row >= 0 && row <= last; ++row) {
+        const QModelIndex index = model()->index(row, 0);
+        QStyleOptionViewItem rowOption = option;
+        rowOption.rect = visualRect(index);
+        if (selectionModel() && selectionModel()->isSelected(index))
+            rowOption.state |= QStyle::State_Selected;
+        if (focused && index == current)
+            rowOption.state |= QStyle::State_HasFocus;
+        itemDelegateForIndex(index)->paint(&painter, rowOption, index);
+    }
 }
 
 // One column as wide as the widest line, and never narrower than the view.
 void TerminalView::fitColumnToText()
 {
     const int textWidth = TerminalRowDelegate::rowWidth(m_core.lines().widestLine(), m_charWidth);
-    horizontalHeader()->resizeSection(0, std::max(textWidth, viewport()->width()));
+    m_columnWidth = std::max(textWidth, viewport()->width());
+    updateGeometries();
+    viewport()->update();
 }
 
 void TerminalView::changeEvent(QEvent* event)
 {
-    QTableView::changeEvent(event);
+    QAbstractItemView::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         m_charWidth = TerminalRowDelegate::cellWidth(font());
         // A notch of the wheel moves a dozen characters sideways, not half the view.
@@ -126,20 +290,20 @@ void TerminalView::wheelEvent(QWheelEvent* event)
     const bool turnSideways =
         event->modifiers().testFlag(Qt::ShiftModifier) && event->angleDelta().x() == 0;
     if (!turnSideways) {
-        QTableView::wheelEvent(event);
+        QAbstractItemView::wheelEvent(event);
         return;
     }
     QWheelEvent sideways(event->position(), event->globalPosition(),
                          event->pixelDelta().transposed(), event->angleDelta().transposed(),
                          event->buttons(), event->modifiers() & ~Qt::ShiftModifier, event->phase(),
                          event->inverted(), event->source());
-    QTableView::wheelEvent(&sideways);
+    QAbstractItemView::wheelEvent(&sideways);
     event->setAccepted(sideways.isAccepted());
 }
 
 void TerminalView::resizeEvent(QResizeEvent* event)
 {
-    QTableView::resizeEvent(event);
+    QAbstractItemView::resizeEvent(event);
     fitColumnToText();
 }
 
@@ -151,17 +315,19 @@ bool TerminalView::event(QEvent* event)
         event->accept();
         return true;
     }
-    return QTableView::event(event);
+    return QAbstractItemView::event(event);
 }
 
 void TerminalView::keyPressEvent(QKeyEvent* event)
 {
     const QString typed = typedCharacters(*event);
     if (typed.isEmpty()) {
-        QTableView::keyPressEvent(event);
+        QAbstractItemView::keyPressEvent(event);
         return;
     }
-    for (const QChar c : typed)
-        m_core.ListBox1KeyPress(c);
+    m_core.gate().run([&core = m_core, typed] {
+        for (const QChar c : typed)
+            core.ListBox1KeyPress(c);
+    });
     event->accept();
 }

@@ -1,17 +1,23 @@
 #pragma once
 
-#include <QTableView>
+#include <QListView>
 
 class QMenu;
 class TerminalCore;
 struct ListColours;
 
-// ListBox1: the terminal list on screen, a view of the core's list model. A table of one
-// column with fixed row heights: unlike a list view, it takes new rows without laying
-// out all the others again, so a list of millions of lines stays quick to grow and scroll.
-// Its rows are painted by TerminalRowDelegate, which draws only the columns in view, and
-// the column is as wide as the widest line, reached with a horizontal scroll bar.
-class TerminalView : public QTableView {
+// ListBox1: the terminal list on screen, a view of the core's list model. Every row has the
+// same height and every row is as wide as the widest line, so where a row is follows from
+// its number alone: the view keeps nothing per row (a table view's header keeps a section
+// per row and sums them again after every append), and a list of ten million lines costs
+// it no memory and is as quick to grow, scroll and paint as one of ten. The vertical scroll
+// bar counts rows, the horizontal one pixels. Its rows are painted by TerminalRowDelegate,
+// which draws only the columns in view.
+//
+// It is a list view only for what the platform gives one, such as assistive technology
+// reading the lines; all its geometry is its own, and the list view's own layout, which
+// keeps a position per row, never runs.
+class TerminalView : public QListView {
     Q_OBJECT
 public:
     TerminalView(TerminalCore& core, QWidget* parent = nullptr);
@@ -24,8 +30,22 @@ public:
     void showColours(const ListColours& colours);
     void scrollToTopLine(int topLine);
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    QRect visualRect(const QModelIndex& index) const override;
+    QModelIndex indexAt(const QPoint& point) const override;
 
 protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    bool isIndexHidden(const QModelIndex&) const override { return false; }
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+    void paintEvent(QPaintEvent* event) override;
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void doItemsLayout() override;
+
     void resizeEvent(QResizeEvent* event) override;
     // Every character the keyboard produces goes to the module; other keys move in the list.
     bool event(QEvent* event) override;
@@ -35,10 +55,16 @@ protected:
 
 private:
     void fitColumnToText();
+    int rowCount() const;
+    int topRow() const;
+    // Rows that fit whole in the viewport, at least one.
+    int rowsInView() const;
+    int rowAtY(int y) const;
 
     static constexpr int charactersPerStep = 4;
 
     TerminalCore& m_core;
     QMenu* m_popup;
     int m_charWidth = 8;
+    int m_columnWidth = 0;
 };

@@ -26,7 +26,19 @@ private:
 
 Pause VirtualClock::pause()
 {
-    return [this](int ms) { m_now += ms; };
+    return [this](int ms) {
+        m_now += ms;
+        runDue();
+    };
+}
+
+void VirtualClock::runDue()
+{
+    while (!m_due.empty() && m_due.begin()->first <= m_now) {
+        const std::function<void()> what = std::move(m_due.begin()->second);
+        m_due.erase(m_due.begin());
+        what();
+    }
 }
 
 Serial_io::DeviceMaker VirtualClock::recordingDevices()

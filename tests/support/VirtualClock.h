@@ -4,6 +4,8 @@
 #include "Serial_io.h"
 
 #include <QByteArray>
+#include <functional>
+#include <map>
 #include <vector>
 
 // Stands in for the pacing sleeps: a pause only advances the clock. Devices made through
@@ -14,6 +16,9 @@ public:
     qint64 now() const { return m_now; }
     Pause pause();
     Serial_io::DeviceMaker recordingDevices();
+    // Runs `what` inside the pause that brings the clock to `ms` or past it: something that
+    // happens while a send is being paced.
+    void during(qint64 ms, std::function<void()> what) { m_due.emplace(ms, std::move(what)); }
 
     struct Write {
         qint64 at;
@@ -38,7 +43,10 @@ public:
     void noteOpen(const LineSettings& settings) { m_opens.push_back({m_now, settings}); }
 
 private:
+    void runDue();
+
     qint64 m_now = 0;
+    std::multimap<qint64, std::function<void()>> m_due;
     std::vector<Write> m_writes;
     std::vector<Open> m_opens;
 };
