@@ -205,7 +205,9 @@ void IWrapInterpreter::pair(const Command& command)
     replyLater(scaled(connectMs), QStringLiteral("PAIR %1 OK").arg(address));
 }
 
-void IWrapInterpreter::name(const Command& command)
+// NAME and IDENT page the device and answer with its name, or time out on an unknown one.
+void IWrapInterpreter::answerAboutDevice(const Command& command, const QString& verb,
+                                         const QString& details)
 {
     const QString address = command.words.value(1);
     if (!isAddress(address)) {
@@ -215,30 +217,22 @@ void IWrapInterpreter::name(const Command& command)
     const SimulatedDevice* device = findDevice(address);
     if (!device) {
         replyLater(scaled(pageTimeoutMs),
-                   QStringLiteral("NAME ERROR 0x104 %1 HCI_ERROR_PAGE_TIMEOUT").arg(address));
+                   QStringLiteral("%1 ERROR 0x104 %2 HCI_ERROR_PAGE_TIMEOUT").arg(verb, address));
         return;
     }
     replyLater(scaled(nameRequestMs),
-               QStringLiteral("NAME %1 ").arg(QLatin1String(device->address)) +
+               QStringLiteral("%1 %2 ").arg(verb, QLatin1String(device->address)) + details +
                    quoted(device->name));
+}
+
+void IWrapInterpreter::name(const Command& command)
+{
+    answerAboutDevice(command, QStringLiteral("NAME"), QString());
 }
 
 void IWrapInterpreter::ident(const Command& command)
 {
-    const QString address = command.words.value(1);
-    if (!isAddress(address)) {
-        syntaxError();
-        return;
-    }
-    const SimulatedDevice* device = findDevice(address);
-    if (!device) {
-        replyLater(scaled(pageTimeoutMs),
-                   QStringLiteral("IDENT ERROR 0x104 %1 HCI_ERROR_PAGE_TIMEOUT").arg(address));
-        return;
-    }
-    replyLater(scaled(nameRequestMs),
-               QStringLiteral("IDENT %1 BT:47 0001 1.0 ").arg(QLatin1String(device->address)) +
-                   quoted(device->name));
+    answerAboutDevice(command, QStringLiteral("IDENT"), QStringLiteral("BT:47 0001 1.0 "));
 }
 
 void IWrapInterpreter::sdp(const Command& command)

@@ -48,6 +48,7 @@ private:
     void pair(const Command&);
     void name(const Command&);
     void ident(const Command&);
+    void answerAboutDevice(const Command&, const QString& verb, const QString& details);
     void sdp(const Command&);
     void pio(const Command&);
     void info(const Command&);
