@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProcessMemory.h"
 #include "UucpLocks.h"
 
 #include <QByteArray>
@@ -38,16 +39,7 @@ inline QStringList ownLockFiles()
 }
 
 // Peak memory of the process so far, in kilobytes.
-inline qint64 peakMemoryKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (QByteArray line; !(line = status.readLine()).isEmpty();)
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return 0;
-}
+inline qint64 peakMemoryKb() { return processMemory::peakKiB(); }
 
 // Processor time of the whole process, every thread together.
 inline qint64 processCpuNs()
