@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QWheelEvent>
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -63,7 +65,11 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { m_popup->popup(viewport()->mapToGlobal(at)); });
     connect(&m_core, &TerminalCore::coloursChanged, this, &TerminalView::applyColours);
-    connect(&m_core, &TerminalCore::scrollRequested, this, &TerminalView::scrollToTopLine);
+    m_frame.setSingleShot(true);
+    m_sinceFrame.start();
+    connect(&m_frame, &QTimer::timeout, this, &TerminalView::showFrame);
+    connect(&m_core.list(), &TerminalListModel::changed, this, &TerminalView::requestFrame);
+    connect(&m_core, &TerminalCore::scrollRequested, this, &TerminalView::scrollAtNextFrame);
     connect(&m_core.list(), &TerminalListModel::widestLineGrew, this,
             &TerminalView::fitColumnToText);
     connect(&m_core.list(), &QAbstractItemModel::modelReset, this, &TerminalView::fitColumnToText);
@@ -78,6 +84,30 @@ void TerminalView::showColours(const ListColours& colours)
     p.setColor(QPalette::Base, colours.background);
     p.setColor(QPalette::Text, colours.text);
     setPalette(p);
+}
+
+// A change after a quiet while shows at once; while changes keep coming, one frame every
+// frameMs shows them all.
+void TerminalView::requestFrame()
+{
+    if (m_frame.isActive())
+        return;
+    m_frame.start(int(std::max<qint64>(0, frameMs - m_sinceFrame.elapsed())));
+}
+
+void TerminalView::scrollAtNextFrame(int topLine)
+{
+    m_topLineWanted = topLine;
+    requestFrame();
+}
+
+void TerminalView::showFrame()
+{
+    m_frame.stop();
+    m_sinceFrame.restart();
+    m_core.list().publish();
+    if (m_topLineWanted >= 0)
+        scrollToTopLine(std::exchange(m_topLineWanted, -1));
 }
 
 void TerminalView::scrollToTopLine(int topLine)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTableView>
+#include <QTimer>
 
 class QMenu;
 class TerminalCore;
@@ -23,6 +25,8 @@ public:
     void applyColours();
     void showColours(const ListColours& colours);
     void scrollToTopLine(int topLine);
+    // Publishes the list's changes and makes the scroll asked for since the last frame, now.
+    void showFrame();
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 protected:
@@ -35,10 +39,19 @@ protected:
 
 private:
     void fitColumnToText();
+    void requestFrame();
+    void scrollAtNextFrame(int topLine);
+
+    // About 60 frames a second: new rows are laid out, scrolled to and painted at most this
+    // often, however often the list changes.
+    static constexpr int frameMs = 16;
 
     static constexpr int charactersPerStep = 4;
 
     TerminalCore& m_core;
     QMenu* m_popup;
     int m_charWidth = 8;
+    QTimer m_frame;
+    QElapsedTimer m_sinceFrame;
+    int m_topLineWanted = -1;
 };

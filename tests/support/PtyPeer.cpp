@@ -129,6 +129,15 @@ void PtyPeer::send(const QByteArray& bytes)
     }
 }
 
+// The peer's own hold on the device sees the same input queue as the program's.
+bool PtyPeer::awaitBytesForProgram(int waitMs)
+{
+    if (m_slave < 0)
+        return false;
+    pollfd p{m_slave, POLLIN, 0};
+    return ::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN);
+}
+
 void PtyPeer::fillLineToModule()
 {
     // Written on the device side through our own descriptor, which the program's exclusive

@@ -19,6 +19,9 @@ public:
     bool plugged() const { return m_master >= 0; }
 
     void send(const QByteArray& bytes);
+    // Waits at most `waitMs` until the program has bytes from the module to read; false
+    // when none came.
+    bool awaitBytesForProgram(int waitMs);
     // Whatever arrives within `waitMs`, returning as soon as the line has been quiet
     // for `quietMs` after the first byte.
     QByteArray read(int waitMs = 200, int quietMs = 50);
