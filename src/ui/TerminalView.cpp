@@ -1,5 +1,6 @@
 #include "TerminalView.h"
 
+#include "SteadyScrollBar.h"
 #include "TerminalCore.h"
 #include "TerminalRowDelegate.h"
 
@@ -47,6 +48,7 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     setCornerButtonEnabled(false);
     setItemDelegate(new TerminalRowDelegate(m_core.lines(), this));
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, this));
     horizontalHeader()->hide();
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -73,6 +75,8 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     connect(&m_core.list(), &TerminalListModel::widestLineGrew, this,
             &TerminalView::fitColumnToText);
     connect(&m_core.list(), &QAbstractItemModel::modelReset, this, &TerminalView::fitColumnToText);
+    connect(&m_core.list(), &QAbstractItemModel::modelReset, this,
+            [this] { m_resetSinceFrame = true; });
     applyColours();
 }
 
@@ -105,9 +109,39 @@ void TerminalView::showFrame()
 {
     m_frame.stop();
     m_sinceFrame.restart();
+    const int lastShownRow = model()->rowCount() - 1; // it may have grown since
     m_core.list().publish();
+    layOutNewRows();
     if (m_topLineWanted >= 0)
         scrollToTopLine(std::exchange(m_topLineWanted, -1));
+    repaintRowsFrom(std::max(lastShownRow, 0));
+}
+
+// Rows added at the end move none of the rows before them, so only the scroll range is
+// updated; a table view would lay out and repaint everything it shows. Scrolling then moves
+// what is on screen, and only the rows from the last one shown before are painted anew.
+// After the list was cleared, everything is laid out and painted again.
+void TerminalView::layOutNewRows()
+{
+    m_layingOutNewRows = !std::exchange(m_resetSinceFrame, false);
+    executeDelayedItemsLayout();
+    m_layingOutNewRows = false;
+}
+
+void TerminalView::doItemsLayout()
+{
+    if (m_layingOutNewRows)
+        updateGeometries();
+    else
+        QTableView::doItemsLayout();
+}
+
+void TerminalView::repaintRowsFrom(int row)
+{
+    const int top = std::max(0, rowViewportPosition(row));
+    const int height = viewport()->height();
+    if (top < height)
+        viewport()->update(0, top, viewport()->width(), height - top);
 }
 
 void TerminalView::scrollToTopLine(int topLine)

@@ -28,6 +28,7 @@ public:
     // Publishes the list's changes and makes the scroll asked for since the last frame, now.
     void showFrame();
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    void doItemsLayout() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -41,6 +42,8 @@ private:
     void fitColumnToText();
     void requestFrame();
     void scrollAtNextFrame(int topLine);
+    void layOutNewRows();
+    void repaintRowsFrom(int row);
 
     // About 60 frames a second: new rows are laid out, scrolled to and painted at most this
     // often, however often the list changes.
@@ -54,4 +57,6 @@ private:
     QTimer m_frame;
     QElapsedTimer m_sinceFrame;
     int m_topLineWanted = -1;
+    bool m_layingOutNewRows = false;
+    bool m_resetSinceFrame = false;
 };
