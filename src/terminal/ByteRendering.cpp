@@ -54,10 +54,9 @@ void renderRun(QByteArrayView bytes, const RenderOptions& options, QByteArray& t
 
 QString renderByte(int byte, const RenderOptions& options)
 {
-    QByteArray text;
-    const char c = char(byte & 0xFF);
-    renderRun(QByteArrayView(&c, 1), options, text);
-    return QString::fromLatin1(text);
+    char text[maxTextPerByte];
+    const char* end = renderInto(static_cast<unsigned char>(byte & 0xFF), options, text);
+    return QString::fromLatin1(text, end - text);
 }
 
 QString renderEscape(const QByteArray& sequence, bool hex)
