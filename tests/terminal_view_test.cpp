@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QFile>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -301,6 +302,34 @@ TEST_F(ManyLinesTest, ARowIsFoundAndShownAnywhereInTheList)
     QAccessibleInterface* cell = accessible->tableInterface()->cellAt(99'990, 0);
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("OK 0099990"));
+}
+
+// Lines that stream in are painted a few rows at a time, onto what was already on screen and
+// scrolled up: the screen must show exactly what painting the whole list afresh shows.
+TEST_F(TerminalViewTest, RowsPaintedAsTheyStreamInMatchAFreshPaint)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    int rows = 1;
+    for (int burst = 0; burst < 8; ++burst) {
+        QByteArray lines;
+        for (int i = 0; i < 5; ++i)
+            lines += "burst " + QByteArray::number(burst) + " line " + QByteArray::number(i) +
+                     QByteArray(burst * 3, '#') + "\r\n";
+        module.send(lines + "and the last line grows");
+        rows += 5;
+        waitForRows(rows);
+    }
+    QWidget* viewport = list()->viewport();
+    const QRect onScreen(viewport->mapTo(window.get(), QPoint(0, 0)), viewport->size());
+    const QImage shown = window->screen()
+                             ->grabWindow(window->winId(), onScreen.x(), onScreen.y(),
+                                          onScreen.width(), onScreen.height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = shot().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), fresh.size());
+    EXPECT_TRUE(shown == fresh) << "the screen differs from a fresh paint of the list";
 }
 
 } // namespace

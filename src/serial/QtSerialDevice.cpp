@@ -178,31 +178,38 @@ void QtSerialDevice::writeByte(unsigned char byte, int limitMs)
         m_port.waitForBytesWritten(limitMs);
 }
 
-SerialDevice::ReadOutcome QtSerialDevice::readByte(unsigned char* byte, int limitMs)
+// Moves what the device holds into the port's buffer, waiting at most `limitMs` for it.
+bool QtSerialDevice::pullArrived(int limitMs)
+{
+    pollfd p{m_port.handle(), POLLIN, 0};
+    const int ready = ::poll(&p, 1, limitMs);
+    if (ready <= 0)
+        return false;
+    if (!(p.revents & POLLIN)) {
+        markGoneIfHungUp();
+        return false;
+    }
+    m_port.waitForReadyRead(0);
+    return m_port.isOpen();
+}
+
+SerialDevice::ReadOutcome QtSerialDevice::nothingOrFailure()
+{
+    if (!m_readFailed)
+        return ReadOutcome::Nothing;
+    m_readFailed = false;
+    return ReadOutcome::Error;
+}
+
+SerialDevice::ReadOutcome QtSerialDevice::read(QByteArray& bytes, int limitMs)
 {
     if (m_gone || !m_port.isOpen())
         return ReadOutcome::Nothing;
-    if (m_port.bytesAvailable() == 0) {
-        pollfd p{m_port.handle(), POLLIN, 0};
-        const int ready = ::poll(&p, 1, limitMs);
-        if (ready <= 0)
-            return ReadOutcome::Nothing;
-        if (!(p.revents & POLLIN)) {
-            markGoneIfHungUp();
-            return ReadOutcome::Nothing;
-        }
-        m_port.waitForReadyRead(0);
-        if (!m_port.isOpen())
-            return ReadOutcome::Nothing;
-    }
-    char c;
-    if (m_port.getChar(&c)) {
-        *byte = static_cast<unsigned char>(c);
-        return ReadOutcome::Byte;
-    }
-    if (m_readFailed) {
-        m_readFailed = false;
-        return ReadOutcome::Error;
-    }
-    return ReadOutcome::Nothing;
+    if (m_port.bytesAvailable() == 0 && !pullArrived(limitMs))
+        return nothingOrFailure();
+    // readAll, unlike taking bytes one at a time, ends by asking the port for more, which
+    // turns its notifier back on when a flood had filled the buffer and turned it off.
+    const qsizetype before = bytes.size();
+    bytes.append(m_port.readAll());
+    return bytes.size() > before ? ReadOutcome::Bytes : nothingOrFailure();
 }

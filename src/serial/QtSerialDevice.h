@@ -9,9 +9,11 @@
 // The serial device on Qt Serial Port: real UARTs, USB adapters and pseudo-terminals.
 //
 // Reads poll the native handle and then let QSerialPort take the bytes, so that its own
-// notifier and our reads never compete for them. A device that has gone away (an unplugged
-// adapter, a closed pseudo-terminal master) is closed at once and remembered as gone:
-// otherwise QSerialPort keeps raising read errors at full CPU until it is closed.
+// notifier and our reads never compete for them; what QSerialPort holds is taken as a
+// whole, which also lets its notifier read on at once when its bounded buffer was full. A device
+// that has gone away (an unplugged adapter, a closed pseudo-terminal master) is closed at once and
+// remembered as gone: otherwise QSerialPort keeps raising read errors at full CPU until it is
+// closed.
 //
 // A device is opened only when no other program holds it (see PortAccess), and is then
 // taken exclusively. Opening changes the baud rate, data bits and parity, and the stop bits
@@ -25,7 +27,7 @@ public:
     void close() override;
     bool stateReadable() override;
     void writeByte(unsigned char byte, int limitMs) override;
-    ReadOutcome readByte(unsigned char* byte, int limitMs) override;
+    ReadOutcome read(QByteArray& bytes, int limitMs) override;
 
 private:
     static bool checkSettings(const LineSettings& settings, QString* why);
@@ -33,6 +35,8 @@ private:
     bool openPort(const QString& path, QString* why);
     void onError(QSerialPort::SerialPortError error);
     bool markGoneIfHungUp();
+    bool pullArrived(int limitMs);
+    ReadOutcome nothingOrFailure();
 
     PortAccess m_access;
     QSerialPort m_port;

@@ -2,6 +2,7 @@
 
 #include "LineSettings.h"
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -21,9 +22,10 @@ public:
     // Writes one byte, waiting at most `limitMs` for it to leave.
     virtual void writeByte(unsigned char byte, int limitMs) = 0;
 
-    enum class ReadOutcome { Byte, Nothing, Error };
-    // Reads one byte, waiting at most `limitMs` for it to arrive.
-    virtual ReadOutcome readByte(unsigned char* byte, int limitMs) = 0;
+    enum class ReadOutcome { Bytes, Nothing, Error };
+    // Appends to `bytes` everything that has arrived, in one block, waiting at most `limitMs`
+    // for the first byte when nothing has (0: not at all).
+    virtual ReadOutcome read(QByteArray& bytes, int limitMs) = 0;
 };
 
 using SerialDeviceFactory = std::unique_ptr<SerialDevice> (*)();

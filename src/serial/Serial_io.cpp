@@ -57,6 +57,8 @@ void Serial_io::c_close()
         return;
     m_device->close();
     m_open = false;
+    m_arrived.clear();
+    m_taken = 0;
     m_terminal.portClosed();
 }
 
@@ -108,17 +110,31 @@ void Serial_io::c_write(const QString& s)
         c_putc(c.unicode());
 }
 
-int Serial_io::c_getc()
+// Reads a block when everything read before has been taken, waiting at most `waitMs`.
+// False when no byte is there.
+bool Serial_io::fetch(int waitMs)
 {
+    if (m_taken < m_arrived.size())
+        return true;
+    m_arrived.resize(0);
+    m_taken = 0;
     if (!m_open)
-        return noByte;
-    unsigned char byte = 0;
-    switch (m_device->readByte(&byte, readWaitMs())) {
-    case SerialDevice::ReadOutcome::Byte: return byte;
-    case SerialDevice::ReadOutcome::Error: m_terminal.readFailed(); return noByte;
+        return false;
+    switch (m_device->read(m_arrived, waitMs)) {
+    case SerialDevice::ReadOutcome::Bytes: return true;
+    case SerialDevice::ReadOutcome::Error: m_terminal.readFailed(); return false;
     case SerialDevice::ReadOutcome::Nothing: break;
     }
-    return noByte;
+    return false;
+}
+
+int Serial_io::takeByte() { return static_cast<unsigned char>(m_arrived.at(m_taken++)); }
+
+int Serial_io::c_getc()
+{
+    if (!m_open || !fetch(readWaitMs()))
+        return noByte;
+    return takeByte();
 }
 
 int Serial_io::c_getc_checked()
@@ -127,11 +143,19 @@ int Serial_io::c_getc_checked()
         return noByte;
     if (!m_device->stateReadable())
         return portLost;
-    unsigned char byte = 0;
-    if (m_device->readByte(&byte, readWaitMs()) == SerialDevice::ReadOutcome::Byte)
-        return byte;
-    return noByte;
+    if (!fetch(readWaitMs()))
+        return noByte;
+    return takeByte();
 }
+
+QByteArrayView Serial_io::c_arrived()
+{
+    if (!fetch(0))
+        return {};
+    return QByteArrayView(m_arrived).sliced(m_taken);
+}
+
+void Serial_io::c_take(qsizetype n) { m_taken = std::min(m_taken + n, m_arrived.size()); }
 
 bool Serial_io::setTimeouts(const CommTimeouts& timeouts)
 {

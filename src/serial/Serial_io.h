@@ -4,6 +4,8 @@
 #include "Pause.h"
 #include "SerialDevice.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -37,11 +39,17 @@ public:
     int c_getc();
     int c_getc_checked();
 
+    // The receive loop's intake, which never waits: the bytes that have arrived and are not
+    // taken yet (reading what the device holds when none are left), and taking the first `n`
+    // of them. The view is valid until the next read.
+    QByteArrayView c_arrived();
+    void c_take(qsizetype n);
     // The pacing pause, for senders that keep silences of their own (guard times).
     void sleep(int ms) { m_pause(ms); }
 
     bool isOpen() const { return m_open; }
-    // Open, and its device still there: what c_puts sends reaches the line.
+    // Open, and its device still there: what c_puts sends reaches the line. The port test
+    // of the checking read, on its own.
     bool portUsable();
     // Why the last c_open failed, for a person to read.
     const QString& lastOpenFailure() const { return m_lastOpenFailure; }
@@ -52,6 +60,8 @@ public:
     bool setTimeouts(const CommTimeouts& timeouts);
 
 private:
+    bool fetch(int waitMs);
+    int takeByte();
     int readWaitMs() const;
     int writeWaitMs() const;
 
@@ -60,6 +70,9 @@ private:
     Pause m_pause;
     std::unique_ptr<SerialDevice> m_device;
     bool m_open = false;
+    // Bytes read from the device in one block, handed out from `m_taken` on.
+    QByteArray m_arrived;
+    qsizetype m_taken = 0;
     CommTimeouts m_timeouts;
     QString m_lastOpenFailure;
 };

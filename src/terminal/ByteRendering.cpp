@@ -2,43 +2,75 @@
 
 namespace {
 
-QString hexByte(int byte)
+constexpr char hexDigits[] = "0123456789ABCDEF";
+
+char* hexDigitsOf(unsigned char byte, char* out)
 {
-    return QStringLiteral("%1 ").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    *out++ = hexDigits[byte >> 4];
+    *out++ = hexDigits[byte & 0x0F];
+    return out;
 }
 
-QString codeInBrackets(int byte)
+bool isPrintable(unsigned char byte) { return byte >= 0x20 && byte <= 0x7F; }
+
+// Writes the text of one byte other than ESC, at most maxTextPerByte characters.
+char* renderInto(unsigned char byte, const RenderOptions& options, char* out)
 {
-    return QLatin1Char('<') + QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper() +
-           QLatin1Char('>');
-}
-
-bool isPrintable(int byte) { return byte >= 0x20 && byte <= 0x7F; }
-
-} // namespace
-
-QString renderByte(int byte, const RenderOptions& options)
-{
-    byte &= 0xFF;
-    if (options.hex)
-        return hexByte(byte);
+    if (options.hex) {
+        out = hexDigitsOf(byte, out);
+        *out++ = ' ';
+        return out;
+    }
     switch (byte) {
     case ascii::LF:
     case ascii::CR:
-    case ascii::BS: return {};
+    case ascii::BS: return out;
     default: break;
     }
-    if (isPrintable(byte) || options.unreadable)
-        return QString(QChar(byte));
-    return codeInBrackets(byte);
+    if (isPrintable(byte) || options.unreadable) {
+        *out++ = char(byte);
+        return out;
+    }
+    *out++ = '<';
+    out = hexDigitsOf(byte, out);
+    *out++ = '>';
+    return out;
+}
+
+constexpr qsizetype maxTextPerByte = 4; // "<BF>"
+
+} // namespace
+
+void renderRun(QByteArrayView bytes, const RenderOptions& options, QByteArray& text)
+{
+    const qsizetype start = text.size();
+    text.resize(start + bytes.size() * maxTextPerByte);
+    char* const begin = text.data();
+    char* out = begin + start;
+    for (const char c : bytes)
+        out = renderInto(static_cast<unsigned char>(c), options, out);
+    text.truncate(out - begin);
+}
+
+QString renderByte(int byte, const RenderOptions& options)
+{
+    char text[maxTextPerByte];
+    const char* end = renderInto(static_cast<unsigned char>(byte & 0xFF), options, text);
+    return QString::fromLatin1(text, end - text);
 }
 
 QString renderEscape(const QByteArray& sequence, bool hex)
 {
     QString text;
     for (const char c : sequence) {
-        const int byte = static_cast<unsigned char>(c);
-        text += hex ? hexByte(byte) : QString(QChar(byte));
+        const auto byte = static_cast<unsigned char>(c);
+        if (hex) {
+            char digits[3] = {};
+            hexDigitsOf(byte, digits);
+            text += QLatin1StringView(digits, 2) + QLatin1Char(' ');
+        } else {
+            text += QChar(byte);
+        }
     }
     return text;
 }

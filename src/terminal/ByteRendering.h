@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // How a received byte is shown: the one place that decides it.
@@ -18,6 +19,9 @@ constexpr int ESC = 0x1B;
 
 // The text a byte other than ESC shows as. BS, CR and LF show as nothing (outside hex mode).
 QString renderByte(int byte, const RenderOptions& options);
+// The same for a run of bytes (none of them ESC): their texts one after another, appended to
+// `text` as Latin-1, the character codes of every text being 0 to 255.
+void renderRun(QByteArrayView bytes, const RenderOptions& options, QByteArray& text);
 
 // The four bytes of an escape sequence that is not a clear-screen: hex digits in hex mode,
 // otherwise the four characters themselves.

@@ -117,6 +117,20 @@ void CaptureLog::add(const QString& record)
     m_pending += "\r\n";
 }
 
+void CaptureLog::addLatin1(QByteArrayView record)
+{
+    for (const char c : record) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x80) {
+            m_pending += c;
+        } else {
+            m_pending += char(0xC0 | (code >> 6));
+            m_pending += char(0x80 | (code & 0x3F));
+        }
+    }
+    m_pending += "\r\n";
+}
+
 std::optional<QString> CaptureLog::flush()
 {
     if (m_pending.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <array>
@@ -25,6 +26,8 @@ public:
     void stop();
 
     void add(const QString& record);
+    // A record whose characters are the codes 0 to 255, given as one byte each.
+    void addLatin1(QByteArrayView record);
     // Appends what was collected. A failure is told once, when writes begin to fail (the
     // reason); while they keep failing nothing more is told, and a write that succeeds
     // ends the episode. The records of a failed write are dropped, not piled up.

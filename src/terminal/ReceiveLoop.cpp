@@ -7,10 +7,16 @@
 #include "Stamps.h"
 
 #include <QElapsedTimer>
+#include <utility>
 
 namespace {
 constexpr int ticksBetweenPortChecks = 50;
-}
+// Passes run between two looks at the clock: a look costs about as much as a short pass.
+constexpr int passesBetweenClockChecks = 64;
+// Ordinary bytes are shown in runs of at most this many, and the clock is looked at after
+// each long run: a block of megabytes without a line end must not hold the tick.
+constexpr qsizetype longestRun = 16 * 1024;
+} // namespace
 
 void TerminalCore::Timer1Timer()
 {
@@ -23,108 +29,156 @@ void TerminalCore::Timer1Timer()
         st.portNumber = st.lastPort;
         set_com(0);
     }
-    int byte;
     if (++st.pollCount > ticksBetweenPortChecks) {
         st.pollCount = 0;
-        byte = m_io.c_getc_checked();
-    } else {
-        byte = m_io.c_getc();
+        if (m_io.isOpen() && !m_io.portUsable()) {
+            m_io.c_close();
+            st.lastPort = -st.portNumber;
+            st.portNumber = 0;
+            set_com(0);
+            return;
+        }
     }
-    if (byte == Serial_io::noByte)
+    if (!runPasses())
         return;
-    if (byte == Serial_io::portLost) {
-        m_io.c_close();
-        st.lastPort = -st.portNumber;
-        st.portNumber = 0;
-        set_com(0);
-        return;
-    }
-    runPasses(byte);
     scroll();
     writeCapture();
 }
 
-// Passes go on, line ends included, while bytes keep coming and the tick's budget lasts:
-// a steady stream of short lines must not outrun the loop and overflow the port.
-void TerminalCore::runPasses(int firstByte)
+// Takes what has arrived, without ever waiting for more, until nothing is left or the
+// tick's time is up; what is left waits in the driver for the next tick. False when
+// nothing had arrived.
+bool TerminalCore::runPasses()
 {
     QElapsedTimer elapsed;
     elapsed.start();
-    int byte = firstByte;
+    bool tookAny = false;
     for (int passes = 1;; ++passes) {
-        if (runPass(byte) == PassEnd::StopTick)
-            return;
-        if (passes >= m_budget.bytes || elapsed.elapsed() >= m_budget.milliseconds)
-            return;
-        byte = m_io.c_getc();
-        if (byte == Serial_io::noByte)
-            return;
+        const QByteArrayView arrived = m_io.c_arrived();
+        if (arrived.isEmpty())
+            return tookAny;
+        tookAny = true;
+        const qsizetype took = runPass(arrived);
+        m_io.c_take(took);
+        const bool lookAtClock = took >= longestRun || passes % passesBetweenClockChecks == 0;
+        if (lookAtClock && elapsed.elapsed() >= m_budget.milliseconds)
+            return true;
     }
 }
 
-TerminalCore::PassEnd TerminalCore::runPass(int byte)
+// One pass takes an escape sequence, a byte that ends a line or takes a character back,
+// or a whole run of other bytes, which shows exactly as its bytes would one pass each.
+// Returns how many bytes it took.
+qsizetype TerminalCore::runPass(QByteArrayView bytes)
 {
     st.logPromptCountdown = 0;
-    QString text;
-    const bool escape = byte == ascii::ESC || !m_pendingEscape.isEmpty();
-    if (escape) {
-        if (!takeEscape(byte, &text))
-            return PassEnd::StopTick; // the rest of the sequence comes on a later tick
-    } else {
-        text = renderByte(byte, {st.HexMode, st.Unreadable1});
-        if (byte == ascii::BS && !st.HexMode)
-            AddtoList(-1, QString());
+    const int first = static_cast<unsigned char>(bytes.front());
+    if (first == ascii::ESC || !m_pendingEscape.isEmpty())
+        return takeEscape(bytes);
+    const qsizetype run = ordinaryRunLength(bytes);
+    if (run == 0) {
+        runControlPass(first);
+        return 1;
     }
+    showRun(bytes.first(run));
+    return run;
+}
+
+// Bytes that only add their text to the last line.
+qsizetype TerminalCore::ordinaryRunLength(QByteArrayView bytes) const
+{
+    qsizetype n = 0;
+    for (const char c : bytes) {
+        const int byte = static_cast<unsigned char>(c);
+        const bool acts = byte == ascii::ESC || byte == ascii::CR ||
+                          (byte == ascii::LF && st.AddLinefeedton1) ||
+                          (byte == ascii::BS && !st.HexMode);
+        if (acts || n == longestRun)
+            break;
+        ++n;
+    }
+    return n;
+}
+
+void TerminalCore::showRun(QByteArrayView run)
+{
+    const RenderOptions options{st.HexMode, st.Unreadable1};
+    m_runText.resize(0);
+    if (!st.Log1) {
+        renderRun(run, options, m_runText);
+        appendReceived(m_runText);
+        return;
+    }
+    // Captured, every byte is a record of its own with the stamps in front, and the
+    // display shows the stamped texts one after another. The run arrived at one moment:
+    // one reading of the clock stamps it all.
+    const QByteArray stamps = captureStamps().toLatin1();
+    QByteArray record;
+    for (const char c : run) {
+        record = stamps;
+        renderRun(QByteArrayView(&c, 1), options, record);
+        m_captureLog.addLatin1(record);
+        m_runText += record;
+    }
+    appendReceived(m_runText);
+}
+
+// CR, LF when it ends lines, and BS outside hex mode.
+void TerminalCore::runControlPass(int byte)
+{
+    QString text = renderByte(byte, {st.HexMode, st.Unreadable1});
+    if (byte == ascii::BS && !st.HexMode)
+        AddtoList(-1, QString());
     if (st.Log1) {
-        text = stampForCapture(text);
+        text = captureStamps() + text;
         m_captureLog.add(text);
     }
-    const bool lineEnd =
-        !escape && (byte == ascii::CR || (byte == ascii::LF && st.AddLinefeedton1));
-    if (lineEnd) {
+    const bool lineEnd = byte == ascii::CR || (byte == ascii::LF && st.AddLinefeedton1);
+    if (lineEnd)
         endLine(text);
-        return PassEnd::LineEnded;
-    }
-    AddtoList(0, text);
-    return PassEnd::Continue;
+    else
+        AddtoList(0, text);
 }
 
 // An ESC takes the next three bytes with it. When they have not all arrived yet, what came
-// is kept and the sequence completes on a later tick, so a split ESC [ 2 J still clears.
-bool TerminalCore::takeEscape(int byte, QString* text)
+// is kept and the sequence completes when the rest arrives, so a split ESC [ 2 J still clears.
+qsizetype TerminalCore::takeEscape(QByteArrayView bytes)
 {
-    m_pendingEscape.append(char(byte));
-    while (m_pendingEscape.size() < escapeSequenceLength) {
-        const int next = m_io.c_getc();
-        if (next == Serial_io::noByte)
-            return false;
-        m_pendingEscape.append(char(next));
-    }
-    const QByteArray sequence = m_pendingEscape;
-    m_pendingEscape.clear();
+    const qsizetype taken =
+        std::min(bytes.size(), qsizetype(escapeSequenceLength) - m_pendingEscape.size());
+    m_pendingEscape.append(bytes.first(taken));
+    if (m_pendingEscape.size() < escapeSequenceLength)
+        return taken;
+    const QByteArray sequence = std::exchange(m_pendingEscape, {});
+    QString text;
     if (isClearScreen(sequence))
         Clear1Click();
     else
-        *text = renderEscape(sequence, st.HexMode);
-    return true;
+        text = renderEscape(sequence, st.HexMode);
+    if (st.Log1) {
+        text = captureStamps() + text;
+        m_captureLog.add(text);
+    }
+    AddtoList(0, text);
+    return taken;
 }
 
-// Date and time come from one reading of the clock, so that a text stamped at midnight
-// never carries the new day's date with the old day's time.
-QString TerminalCore::stampForCapture(const QString& text)
+// The stamps in front of captured text. Date and time come from one reading of the clock,
+// so that a text stamped at midnight never carries the new day's date with the old day's time.
+QString TerminalCore::captureStamps()
 {
     if (!st.Timestamp1 && !st.DateStamp1)
-        return text;
+        return {};
     const QDateTime now = m_now();
-    QString stamped;
+    QString stamps;
     if (st.DateStamp1)
-        stamped = dateStamp(now.date()) + QLatin1Char(',');
+        stamps = dateStamp(now.date()) + QLatin1Char(',');
     if (st.Timestamp1) {
         const QString stamp = timeStamp(now.time());
-        stamped += stamp + QLatin1Char(',');
+        stamps += stamp + QLatin1Char(',');
         setPanel(3, stamp);
     }
-    return stamped + text;
+    return stamps;
 }
 
 void TerminalCore::endLine(const QString& passText)
@@ -133,7 +187,7 @@ void TerminalCore::endLine(const QString& passText)
     const QString finished = lines().line(lines().count() - 2);
     captureAddress(finished);
     if (st.Log1)
-        m_captureLog.add(stampForCapture(finished));
+        m_captureLog.add(captureStamps() + finished);
 }
 
 void TerminalCore::captureAddress(const QString& finishedLine)
@@ -148,9 +202,9 @@ void TerminalCore::captureAddress(const QString& finishedLine)
     emit macBoxChanged();
 }
 
+// The view puts the line in view at its next frame, together with the rows that came.
 void TerminalCore::scroll()
 {
-    m_list.publish();
     const int count = lines().count();
     if (count >= 10)
         emit scrollRequested(count - 10);

@@ -61,6 +61,14 @@ void TerminalCore::AddtoList(int newLine, const QString& s)
         m_list.removeLastChar();
 }
 
+// AddtoList(0, s) for received text given as Latin-1 bytes.
+void TerminalCore::appendReceived(QByteArrayView latin1)
+{
+    if (latin1.isEmpty() && !m_list.lines().isEmpty())
+        return;
+    m_list.appendLatin1ToLast(latin1);
+}
+
 void TerminalCore::appendListLine(const QString& text) { m_list.addLine(text); }
 
 void TerminalCore::Clear1Click()

@@ -84,9 +84,9 @@ public:
 
     // Receive loop (ReceiveLoop.cpp).
     void Timer1Timer();
-    // Receive work one tick may do before it yields to the window.
+    // Receive work one tick may do before it yields to the window: it takes everything
+    // that has arrived, as long as this lasts.
     struct TickBudget {
-        int bytes = 4096;
         int milliseconds = 8;
     };
     void setTickBudget(TickBudget budget) { m_budget = budget; }
@@ -193,11 +193,14 @@ private:
     void showEchoIndicator();
 
     // Receive loop steps.
-    enum class PassEnd { Continue, LineEnded, StopTick };
-    void runPasses(int firstByte);
-    PassEnd runPass(int byte);
-    bool takeEscape(int byte, QString* text);
-    QString stampForCapture(const QString& text);
+    bool runPasses();
+    qsizetype runPass(QByteArrayView bytes);
+    qsizetype ordinaryRunLength(QByteArrayView bytes) const;
+    void showRun(QByteArrayView run);
+    void runControlPass(int byte);
+    qsizetype takeEscape(QByteArrayView bytes);
+    QString captureStamps();
+    void appendReceived(QByteArrayView latin1);
     void startCapture(const QString& fileName);
     void writeCapture();
     void endLine(const QString& passText);
@@ -231,5 +234,7 @@ private:
     // port it came from and to the list it was to change: closing the one or clearing the
     // other drops it.
     QByteArray m_pendingEscape;
+    // The text of a run of received bytes, kept to be reused by the next run.
+    QByteArray m_runText;
     bool m_readFailureQueued = false;
 };

@@ -87,6 +87,19 @@ void TerminalLines::appendToLast(const QString& text)
     noteWidth(last);
 }
 
+void TerminalLines::appendLatin1ToLast(QByteArrayView latin1)
+{
+    if (isEmpty())
+        m_starts.push_back(m_narrow.size());
+    const int last = count() - 1;
+    auto wide = m_wide.find(last);
+    if (wide != m_wide.end())
+        wide->append(QLatin1StringView(latin1));
+    else
+        m_narrow.append(latin1.data(), latin1.size());
+    noteWidth(last);
+}
+
 void TerminalLines::removeLastChar()
 {
     if (isEmpty())

@@ -3,6 +3,7 @@
 #include "ByteBlocks.h"
 #include "LineStarts.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 
@@ -26,6 +27,8 @@ public:
 
     void addLine(const QString& text);
     void appendToLast(const QString& text);
+    // Appends text whose characters are the codes 0 to 255, given as one byte each.
+    void appendLatin1ToLast(QByteArrayView latin1);
     void removeLastChar();
     void clear();
 

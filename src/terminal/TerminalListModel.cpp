@@ -1,6 +1,5 @@
 #include "TerminalListModel.h"
 
-#include <QMetaObject>
 #include <algorithm>
 
 TerminalListModel::TerminalListModel(QObject* parent) : QAbstractListModel(parent) {}
@@ -8,11 +7,12 @@ TerminalListModel::TerminalListModel(QObject* parent) : QAbstractListModel(paren
 void TerminalListModel::touchLast()
 {
     const int last = m_lines.count() - 1;
-    m_firstDirty = m_firstDirty < 0 ? last : std::min(m_firstDirty, last);
-    if (!m_publishQueued) {
-        m_publishQueued = true;
-        QMetaObject::invokeMethod(this, &TerminalListModel::publish, Qt::QueuedConnection);
+    if (m_firstDirty >= 0) {
+        m_firstDirty = std::min(m_firstDirty, last);
+        return;
     }
+    m_firstDirty = last;
+    emit changed();
 }
 
 void TerminalListModel::addLine(const QString& text)
@@ -24,6 +24,12 @@ void TerminalListModel::addLine(const QString& text)
 void TerminalListModel::appendToLast(const QString& text)
 {
     m_lines.appendToLast(text);
+    touchLast();
+}
+
+void TerminalListModel::appendLatin1ToLast(QByteArrayView latin1)
+{
+    m_lines.appendLatin1ToLast(latin1);
     touchLast();
 }
 
@@ -47,7 +53,6 @@ void TerminalListModel::clear()
 
 void TerminalListModel::publish()
 {
-    m_publishQueued = false;
     if (m_firstDirty < 0)
         return;
     const int total = m_lines.count();

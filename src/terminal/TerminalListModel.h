@@ -4,9 +4,9 @@
 
 #include <QAbstractListModel>
 
-// The terminal list as a model for a list view. Changes collect in the lines and are
-// told to the views in one step (publish), once per receive tick or after a handler,
-// so a view repaints once rather than once per byte.
+// The terminal list as a model for a list view. Changes collect in the lines and are told
+// to the views in one step (publish), which the view makes at most once per display frame,
+// so it lays out and repaints once a frame rather than once per byte or per receive tick.
 class TerminalListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -16,6 +16,7 @@ public:
 
     void addLine(const QString& text);
     void appendToLast(const QString& text);
+    void appendLatin1ToLast(QByteArrayView latin1);
     void removeLastChar();
     void clear();
 
@@ -26,6 +27,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 signals:
+    // The first change since the last publish: there is something to publish.
+    void changed();
     // The longest line grew: a view may need to widen.
     void widestLineGrew();
 
@@ -35,6 +38,5 @@ private:
     TerminalLines m_lines;
     int m_published = 0;
     int m_firstDirty = -1;
-    bool m_publishQueued = false;
     qsizetype m_publishedWidest = 0;
 };

@@ -1,5 +1,6 @@
 #include "TerminalView.h"
 
+#include "SteadyScrollBar.h"
 #include "TerminalCore.h"
 #include "TerminalRowDelegate.h"
 
@@ -11,6 +12,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -47,6 +49,7 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setUniformItemSizes(true);
+    setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, this));
 
     QFont font(QStringLiteral("Courier"));
     font.setStyleHint(QFont::TypeWriter);
@@ -59,7 +62,11 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { m_popup->popup(viewport()->mapToGlobal(at)); });
     connect(&m_core, &TerminalCore::coloursChanged, this, &TerminalView::applyColours);
-    connect(&m_core, &TerminalCore::scrollRequested, this, &TerminalView::scrollToTopLine);
+    m_frame.setSingleShot(true);
+    m_sinceFrame.start();
+    connect(&m_frame, &QTimer::timeout, this, &TerminalView::showFrame);
+    connect(&m_core.list(), &TerminalListModel::changed, this, &TerminalView::requestFrame);
+    connect(&m_core, &TerminalCore::scrollRequested, this, &TerminalView::scrollAtNextFrame);
     connect(&m_core.list(), &TerminalListModel::widestLineGrew, this,
             &TerminalView::fitColumnToText);
     connect(&m_core.list(), &QAbstractItemModel::modelReset, this, &TerminalView::fitColumnToText);
@@ -74,6 +81,42 @@ void TerminalView::showColours(const ListColours& colours)
     p.setColor(QPalette::Base, colours.background);
     p.setColor(QPalette::Text, colours.text);
     setPalette(p);
+}
+
+// A change after a quiet while shows at once; while changes keep coming, one frame every
+// frameMs shows them all.
+void TerminalView::requestFrame()
+{
+    if (m_frame.isActive())
+        return;
+    m_frame.start(int(std::max<qint64>(0, frameMs - m_sinceFrame.elapsed())));
+}
+
+void TerminalView::scrollAtNextFrame(int topLine)
+{
+    m_topLineWanted = topLine;
+    requestFrame();
+}
+
+void TerminalView::showFrame()
+{
+    m_frame.stop();
+    m_sinceFrame.restart();
+    const int lastShownRow = model()->rowCount() - 1; // it may have grown since
+    m_core.list().publish();
+    if (m_topLineWanted >= 0)
+        scrollToTopLine(std::exchange(m_topLineWanted, -1));
+    repaintRowsFrom(std::max(lastShownRow, 0));
+}
+
+// Scrolling moves what is on screen; only the rows from the last one shown before are
+// painted anew.
+void TerminalView::repaintRowsFrom(int row)
+{
+    const int top = int(std::max<qint64>(0, qint64(row - topRow()) * rowHeight));
+    const int height = viewport()->height();
+    if (top < height)
+        viewport()->update(0, top, viewport()->width(), height - top);
 }
 
 void TerminalView::scrollToTopLine(int topLine)
@@ -233,8 +276,7 @@ void TerminalView::rowsInserted(const QModelIndex& parent, int start, int end)
     QAbstractItemView::rowsInserted(parent, start, end);
     updateGeometries();
     // Rows added below the view change nothing on screen.
-    if (start <= topRow() + rowsInView())
-        viewport()->update();
+    repaintRowsFrom(start);
 }
 
 void TerminalView::paintEvent(QPaintEvent* event)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QListView>
+#include <QTimer>
 
 class QMenu;
 class TerminalCore;
@@ -29,6 +31,8 @@ public:
     void applyColours();
     void showColours(const ListColours& colours);
     void scrollToTopLine(int topLine);
+    // Publishes the list's changes and makes the scroll asked for since the last frame, now.
+    void showFrame();
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     QRect visualRect(const QModelIndex& index) const override;
     QModelIndex indexAt(const QPoint& point) const override;
@@ -60,6 +64,13 @@ private:
     // Rows that fit whole in the viewport, at least one.
     int rowsInView() const;
     int rowAtY(int y) const;
+    void requestFrame();
+    void scrollAtNextFrame(int topLine);
+    void repaintRowsFrom(int row);
+
+    // About 60 frames a second: new rows are published, scrolled to and painted at most this
+    // often, however often the list changes.
+    static constexpr int frameMs = 16;
 
     static constexpr int charactersPerStep = 4;
 
@@ -67,4 +78,7 @@ private:
     QMenu* m_popup;
     int m_charWidth = 8;
     int m_columnWidth = 0;
+    QTimer m_frame;
+    QElapsedTimer m_sinceFrame;
+    int m_topLineWanted = -1;
 };

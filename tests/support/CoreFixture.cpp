@@ -30,15 +30,24 @@ PtyPeer& CoreFixture::startOn(int port)
     startUp();
     if (port != 1)
         core->set_comx(port, 1);
-    EXPECT_TRUE(core->io().isOpen()) << "COM" << port << " did not open: "
-                                     << qPrintable(core->io().lastOpenFailure());
+    EXPECT_TRUE(core->io().isOpen())
+        << "COM" << port << " did not open: " << qPrintable(core->io().lastOpenFailure());
     return peer;
 }
 
 void CoreFixture::tick(int times)
 {
     for (int i = 0; i < times; ++i)
-        core->Timer1Timer();
+        tickOnce();
+}
+
+void CoreFixture::tickOnce()
+{
+    const auto peer = peers.find(core->st.portNumber);
+    if (peer != peers.end() && core->io().isOpen())
+        peer->second->awaitBytesForProgram(lineDelayMs);
+    core->Timer1Timer();
+    core->list().publish();
 }
 
 bool CoreFixture::tickUntil(const std::function<bool()>& done, int limit)
@@ -46,7 +55,7 @@ bool CoreFixture::tickUntil(const std::function<bool()>& done, int limit)
     for (int i = 0; i < limit; ++i) {
         if (done())
             return true;
-        core->Timer1Timer();
+        tickOnce();
     }
     return done();
 }

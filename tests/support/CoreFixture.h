@@ -28,13 +28,19 @@ protected:
     // Opens port n at the default line settings, with a module plugged into it.
     PtyPeer& startOn(int port);
 
+    // Receive ticks as the window runs them, each followed by the window's next frame.
+    // The terminal's reads never wait; as the window's ticks come 10 ms apart, each tick
+    // here first gives the line up to `lineDelayMs` to deliver what the module sent.
     void tick(int times = 1);
     // Ticks until `done` holds, at most `limit` times; false when it never held.
     bool tickUntil(const std::function<bool()>& done, int limit = 200);
+    void tickOnce();
     // The module sends bytes and the terminal takes them all in.
     void receive(const QByteArray& bytes);
 
     QStringList lines() const;
+
+    static constexpr int lineDelayMs = 30;
 
     TestProfile profile;
     VirtualClock clock;

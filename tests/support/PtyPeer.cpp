@@ -129,6 +129,31 @@ void PtyPeer::send(const QByteArray& bytes)
     }
 }
 
+void PtyPeer::sendPatiently(const QByteArray& bytes, const std::atomic<bool>& stop)
+{
+    qsizetype done = 0;
+    while (done < bytes.size() && m_master >= 0 && !stop) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0) {
+            done += n;
+        } else if (errno == EAGAIN || errno == EINTR) {
+            pollfd p{m_master, POLLOUT, 0};
+            ::poll(&p, 1, 100);
+        } else {
+            return;
+        }
+    }
+}
+
+// The peer's own hold on the device sees the same input queue as the program's.
+bool PtyPeer::awaitBytesForProgram(int waitMs)
+{
+    if (m_slave < 0)
+        return false;
+    pollfd p{m_slave, POLLIN, 0};
+    return ::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN);
+}
+
 void PtyPeer::fillLineToModule()
 {
     // Written on the device side through our own descriptor, which the program's exclusive

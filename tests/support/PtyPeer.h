@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <termios.h>
 #include <vector>
 
@@ -19,6 +20,12 @@ public:
     bool plugged() const { return m_master >= 0; }
 
     void send(const QByteArray& bytes);
+    // Writes every byte however long the program takes to read them, unless stopped; safe
+    // to run on a thread of its own while the program reads.
+    void sendPatiently(const QByteArray& bytes, const std::atomic<bool>& stop);
+    // Waits at most `waitMs` until the program has bytes from the module to read; false
+    // when none came.
+    bool awaitBytesForProgram(int waitMs);
     // Whatever arrives within `waitMs`, returning as soon as the line has been quiet
     // for `quietMs` after the first byte.
     QByteArray read(int waitMs = 200, int quietMs = 50);
