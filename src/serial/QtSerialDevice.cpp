@@ -1,6 +1,7 @@
 #include "QtSerialDevice.h"
 
 #include <poll.h>
+#include <utility>
 #include <sys/ioctl.h>
 #include <termios.h>
 
@@ -57,6 +58,15 @@ QtSerialDevice::QtSerialDevice(UucpLocks locks) : m_access(std::move(locks))
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] {
+        if (m_arrivalNotice)
+            m_arrivalNotice();
+    });
+}
+
+void QtSerialDevice::setArrivalNotice(std::function<void()> notice)
+{
+    m_arrivalNotice = std::move(notice);
 }
 
 QtSerialDevice::~QtSerialDevice() { close(); }
@@ -151,6 +161,8 @@ void QtSerialDevice::onError(QSerialPort::SerialPortError error)
     case QSerialPort::ResourceError:
         if (!markGoneIfHungUp() && error == QSerialPort::ReadError)
             m_readFailed = true;
+        if (m_arrivalNotice)
+            m_arrivalNotice();
         break;
     default:
         // Timeouts, and modem-line calls that a pseudo-terminal does not support,

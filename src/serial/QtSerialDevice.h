@@ -28,6 +28,7 @@ public:
     bool stateReadable() override;
     void writeByte(unsigned char byte, int limitMs) override;
     ReadOutcome read(QByteArray& bytes, int limitMs) override;
+    void setArrivalNotice(std::function<void()> notice) override;
 
 private:
     static bool checkSettings(const LineSettings& settings, QString* why);
@@ -40,6 +41,7 @@ private:
 
     PortAccess m_access;
     QSerialPort m_port;
+    std::function<void()> m_arrivalNotice;
     bool m_gone = false;
     bool m_readFailed = false;
 };

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 
 // One open serial device, as the driver sees it. The driver owns at most one.
@@ -26,6 +27,11 @@ public:
     // Appends to `bytes` everything that has arrived, in one block, waiting at most `limitMs`
     // for the first byte when nothing has (0: not at all).
     virtual ReadOutcome read(QByteArray& bytes, int limitMs) = 0;
+
+    // Called from the event loop when bytes have arrived or the device failed, so that a
+    // reader that sleeps while the line is quiet can wake. A device without such a notice
+    // never calls it.
+    virtual void setArrivalNotice(std::function<void()> notice) { (void)notice; }
 };
 
 using SerialDeviceFactory = std::unique_ptr<SerialDevice> (*)();

@@ -5,6 +5,7 @@
 #include "TerminalSink.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -156,6 +157,11 @@ QByteArrayView Serial_io::c_arrived()
 }
 
 void Serial_io::c_take(qsizetype n) { m_taken = std::min(m_taken + n, m_arrived.size()); }
+
+void Serial_io::setArrivalNotice(std::function<void()> notice)
+{
+    m_device->setArrivalNotice(std::move(notice));
+}
 
 bool Serial_io::setTimeouts(const CommTimeouts& timeouts)
 {

@@ -44,6 +44,9 @@ public:
     // of them. The view is valid until the next read.
     QByteArrayView c_arrived();
     void c_take(qsizetype n);
+    // Called when the open device has bytes or a failure to tell of (see SerialDevice).
+    void setArrivalNotice(std::function<void()> notice);
+
     // The pacing pause, for senders that keep silences of their own (guard times).
     void sleep(int ms) { m_pause(ms); }
 

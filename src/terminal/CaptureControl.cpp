@@ -22,6 +22,7 @@ void TerminalCore::Log1Click()
     if (folder.isEmpty())
         folder = st.startDirectory.isEmpty() ? QDir::currentPath() : st.startDirectory;
     st.logPromptCountdown = logPromptTicks;
+    emit receiveTicksWanted();
     const UserPrompts::LogFileAnswer answer = m_prompts.askLogFile(folder, proposedName);
     if (answer.confirmed) {
         startCapture(answer.fileName);

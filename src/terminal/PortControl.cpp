@@ -48,6 +48,7 @@ void TerminalCore::showHexIndicator()
 
 void TerminalCore::set_com(int show)
 {
+    emit receiveTicksWanted();
     showEchoIndicator();
     showHexIndicator();
     const QString label = QStringLiteral("COM") + QString::number(std::abs(st.portNumber));

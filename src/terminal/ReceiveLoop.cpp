@@ -7,6 +7,7 @@
 #include "Stamps.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -20,6 +21,7 @@ constexpr qsizetype longestRun = 16 * 1024;
 
 void TerminalCore::Timer1Timer()
 {
+    m_lastTickQuiet = false;
     // While a send pauses, the tick is not served: replies wait in the port until it ends.
     if (m_gate.pausing())
         return;
@@ -39,10 +41,25 @@ void TerminalCore::Timer1Timer()
             return;
         }
     }
-    if (!runPasses())
+    if (!runPasses()) {
+        m_lastTickQuiet = m_io.isOpen();
         return;
+    }
     scroll();
     writeCapture();
+}
+
+int TerminalCore::quietTicksAhead() const
+{
+    if (!m_lastTickQuiet || st.logPromptCountdown > 0 || !m_io.isOpen())
+        return 0;
+    // The tick that raises pollCount above the limit checks the port: that one runs.
+    return std::max(0, ticksBetweenPortChecks - st.pollCount);
+}
+
+void TerminalCore::skipQuietTicks(int ticks)
+{
+    st.pollCount += std::clamp(ticks, 0, quietTicksAhead());
 }
 
 // Takes what has arrived, without ever waiting for more, until nothing is left or the

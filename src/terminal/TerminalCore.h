@@ -84,6 +84,12 @@ public:
 
     // Receive loop (ReceiveLoop.cpp).
     void Timer1Timer();
+    // The ticks from now that would do nothing but count towards the next port check, as
+    // long as no byte arrives: none unless the last tick ran and found the open port quiet,
+    // and none while the capture prompt counts down. ReceiveTicker sleeps through them.
+    int quietTicksAhead() const;
+    // Counts ticks that were not run because they would have been quiet.
+    void skipQuietTicks(int ticks);
     // Receive work one tick may do before it yields to the window: it takes everything
     // that has arrived, as long as this lasts.
     struct TickBudget {
@@ -159,6 +165,9 @@ signals:
     void hintChanged(const QString& control, const QString& hint);
     // Asks the view to put this line at its top (as far as it can scroll).
     void scrollRequested(int topLine);
+    // The port opened or closed, or the capture prompt began to count down: what the next
+    // receive ticks do has changed, and a sleeping ticker must wake.
+    void receiveTicksWanted();
 
 private:
     // TerminalSink: what the driver reflects of its sending.
@@ -216,6 +225,7 @@ private:
     Serial_io m_io;
     CaptureLog m_captureLog;
     TickBudget m_budget;
+    bool m_lastTickQuiet = false;
     QString m_settingsDir;
     FileVersion m_version;
     QString m_helpFile;

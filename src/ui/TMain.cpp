@@ -10,6 +10,7 @@
 #include "LineParameters.h"
 #include "MainPanel.h"
 #include "PortItems.h"
+#include "ReceiveTicker.h"
 #include "StatusBar.h"
 #include "TAbout_Form.h"
 #include "TerminalTexts.h"
@@ -25,7 +26,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTimer>
 #include <QToolBar>
 #include <utility>
 
@@ -33,7 +33,6 @@ namespace {
 constexpr int clientWidth = 965;
 constexpr int clientHeight = 660;
 constexpr int leastWidth = 100;
-constexpr int receiveTickMs = 10;
 const QStringList channelItems{"0", "1", "2", "3", "4", "5", "6", "255"};
 } // namespace
 
@@ -66,11 +65,7 @@ TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) :
     setMinimumWidth(leastWidth);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(receiveTickMs);
-    connect(m_timer1, &QTimer::timeout, m_core.get(), &TerminalCore::Timer1Timer);
-    m_timer1->start();
+    m_receiveTicks = new ReceiveTicker(*m_core, this);
 }
 
 TMain::~TMain() = default;
@@ -311,7 +306,7 @@ void TMain::closeEvent(QCloseEvent* event)
         return;
     }
     // The receive loop ends with the window: it must not reopen the port once closed.
-    m_timer1->stop();
+    m_receiveTicks->stop();
     if (std::exchange(m_settings, Settings::Saved) == Settings::Read)
         m_core->FormDestroy(this);
     else

@@ -15,7 +15,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QTimer;
+class ReceiveTicker;
 class QToolBar;
 class StatusBar;
 class TAbout_Form;
@@ -84,7 +84,7 @@ private:
     std::unique_ptr<UserPrompts> m_ownPrompts;
     std::unique_ptr<TerminalCore> m_core;
     Handlers m_handlers;
-    QTimer* m_timer1 = nullptr;
+    ReceiveTicker* m_receiveTicks = nullptr;
     StatusBar* m_statusBar = nullptr;
     TerminalView* m_listBox = nullptr;
     MainPanel* m_panel = nullptr;

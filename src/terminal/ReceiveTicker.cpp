@@ -1,0 +1,61 @@
+#include "ReceiveTicker.h"
+
+#include "TerminalCore.h"
+
+#include <algorithm>
+
+ReceiveTicker::ReceiveTicker(TerminalCore& core, QObject* parent)
+    : QObject(parent), m_core(core), m_timer(this)
+{
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    connect(&m_timer, &QTimer::timeout, this, &ReceiveTicker::tick);
+    connect(&m_core, &TerminalCore::receiveTicksWanted, this, &ReceiveTicker::wake);
+    m_core.io().setArrivalNotice([this] { wake(); });
+    m_timer.start(tickMs);
+}
+
+void ReceiveTicker::stop()
+{
+    m_stopped = true;
+    m_timer.stop();
+    m_core.io().setArrivalNotice({});
+}
+
+int ReceiveTicker::ticksSlept() const
+{
+    return std::min(m_ticksToSleep, int(m_asleepSince.elapsed() / tickMs));
+}
+
+void ReceiveTicker::tick()
+{
+    if (m_ticksToSleep > 0) {
+        m_core.skipQuietTicks(ticksSlept());
+        m_ticksToSleep = 0;
+    }
+    m_core.Timer1Timer();
+    sleepOrTick();
+}
+
+void ReceiveTicker::sleepOrTick()
+{
+    if (m_stopped)
+        return;
+    m_ticksToSleep = m_core.quietTicksAhead();
+    if (m_ticksToSleep == 0) {
+        if (m_timer.interval() != tickMs)
+            m_timer.start(tickMs);
+        return;
+    }
+    // The tick after the quiet ones is due when they would all have run.
+    m_asleepSince.start();
+    m_timer.start((m_ticksToSleep + 1) * tickMs);
+}
+
+// The next tick runs as soon as the event loop turns: a tick never runs inside the port's
+// own signal, nor inside the handler that changed what ticks do.
+void ReceiveTicker::wake()
+{
+    if (m_stopped || m_ticksToSleep == 0)
+        return;
+    m_timer.start(0);
+}
