@@ -298,6 +298,8 @@ TEST_F(ManyLinesTest, ARowIsFoundAndShownAnywhereInTheList)
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
     ASSERT_NE(accessible, nullptr);
     ASSERT_NE(accessible->tableInterface(), nullptr);
+    // Screen readers and screen-reading tools find the terminal as a table.
+    EXPECT_EQ(accessible->role(), QAccessible::Table);
     EXPECT_EQ(accessible->tableInterface()->rowCount(), 100'001);
     QAccessibleInterface* cell = accessible->tableInterface()->cellAt(99'990, 0);
     ASSERT_NE(cell, nullptr);

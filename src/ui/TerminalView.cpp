@@ -4,6 +4,8 @@
 #include "TerminalCore.h"
 #include "TerminalRowDelegate.h"
 
+#include <QAbstractButton>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -39,7 +41,7 @@ QString typedCharacters(const QKeyEvent& event)
 } // namespace
 
 TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
-    : QListView(parent), m_core(core), m_popup(new QMenu(this))
+    : QTableView(parent), m_core(core), m_popup(new QMenu(this))
 {
     setObjectName(QStringLiteral("ListBox1"));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -48,7 +50,15 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     setItemDelegate(new TerminalRowDelegate(m_core.lines(), this));
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setUniformItemSizes(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    // The button where the headers meet is laid out by the table's own geometry, which never
+    // runs here: left alone, it would show over the first rows.
+    setCornerButtonEnabled(false);
+    for (QAbstractButton* corner : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
+        corner->hide();
     setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, this));
 
     QFont font(QStringLiteral("Courier"));
@@ -56,6 +66,8 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     font.setPixelSize(12);
     setFont(font);
     setModel(&m_core.list());
+    horizontalHeader()->setModel(nullptr);
+    verticalHeader()->setModel(nullptr);
 
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
     setContextMenuPolicy(Qt::CustomContextMenu);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QListView>
+#include <QTableView>
 #include <QTimer>
 
 class QMenu;
@@ -10,16 +10,16 @@ struct ListColours;
 
 // ListBox1: the terminal list on screen, a view of the core's list model. Every row has the
 // same height and every row is as wide as the widest line, so where a row is follows from
-// its number alone: the view keeps nothing per row (a table view's header keeps a section
-// per row and sums them again after every append), and a list of ten million lines costs
+// its number alone: the view keeps nothing per row, and a list of ten million lines costs
 // it no memory and is as quick to grow, scroll and paint as one of ten. The vertical scroll
 // bar counts rows, the horizontal one pixels. Its rows are painted by TerminalRowDelegate,
 // which draws only the columns in view.
 //
-// It is a list view only for what the platform gives one, such as assistive technology
-// reading the lines; all its geometry is its own, and the list view's own layout, which
-// keeps a position per row, never runs.
-class TerminalView : public QListView {
+// It is a table view only for what the platform gives one: assistive technology (and tools
+// that read the screen through it) reads the lines as a table of one column, row by row.
+// All its geometry is its own. The table's headers, which would keep a section per row and
+// sum them again after every append, are hidden and are not told of the rows at all.
+class TerminalView : public QTableView {
     Q_OBJECT
 public:
     TerminalView(TerminalCore& core, QWidget* parent = nullptr);
