@@ -335,3 +335,44 @@ TEST_F(TerminalViewTest, RowsPaintedAsTheyStreamInMatchAFreshPaint)
 }
 
 } // namespace
+
+namespace {
+
+// The scroll bar paints a picture of itself while lines stream in: it must look exactly as a
+// plain scroll bar in the same place would, at every stage, and follow the handle as it moves.
+TEST_F(TerminalViewTest, TheScrollBarLooksLikeAPlainOneWhileLinesStreamIn)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    QScrollBar* bar = list()->verticalScrollBar();
+    const auto looksAlike = [&](QScrollBar& plain) {
+        const QImage shown = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return shown == plain.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    int rows = 1;
+    for (const int lines : {30, 60, 200, 300}) {
+        QByteArray burst;
+        for (int i = 0; i < lines; ++i)
+            burst += "line " + QByteArray::number(rows + i) + "\r\n";
+        module.send(burst);
+        rows += lines;
+        waitForRows(rows);
+        if (!bar->isVisible())
+            continue; // every line fits in the view yet
+        QScrollBar plain(Qt::Vertical);
+        plain.setPalette(bar->palette());
+        plain.setFont(bar->font());
+        plain.resize(bar->size());
+        plain.setRange(bar->minimum(), bar->maximum());
+        plain.setPageStep(bar->pageStep());
+        plain.setValue(bar->value());
+        EXPECT_TRUE(looksAlike(plain)) << "after " << rows << " rows";
+        // Scrolled back to the top by hand, the handle moves there.
+        bar->setValue(0);
+        plain.setValue(0);
+        EXPECT_TRUE(looksAlike(plain)) << "at the top";
+        bar->setValue(bar->maximum());
+    }
+}
+
+} // namespace

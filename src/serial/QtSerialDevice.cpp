@@ -69,6 +69,20 @@ void QtSerialDevice::setArrivalNotice(std::function<void()> notice)
     m_arrivalNotice = std::move(notice);
 }
 
+void QtSerialDevice::watchArrivals(bool watch)
+{
+    m_watching = watch;
+    applyWatch();
+}
+
+// The port turns its notifier on again whenever it is read; unwatched, it is turned off
+// after every read. Turned on, it fires at once for bytes that came meanwhile.
+void QtSerialDevice::applyWatch()
+{
+    if (m_readNotifier && m_port.isOpen())
+        m_readNotifier->setEnabled(m_watching);
+}
+
 QtSerialDevice::~QtSerialDevice() { close(); }
 
 bool QtSerialDevice::checkSettings(const LineSettings& s, QString* why)
@@ -132,6 +146,11 @@ bool QtSerialDevice::openPort(const QString& path, QString* why)
     // No other program may open the device while it is ours (root still can).
     ::ioctl(m_port.handle(), TIOCEXCL);
     m_port.setReadBufferSize(readBufferBytes);
+    m_readNotifier = nullptr;
+    for (QSocketNotifier* notifier : m_port.findChildren<QSocketNotifier*>())
+        if (notifier->type() == QSocketNotifier::Read)
+            m_readNotifier = notifier;
+    applyWatch();
     return true;
 }
 
@@ -223,5 +242,6 @@ SerialDevice::ReadOutcome QtSerialDevice::read(QByteArray& bytes, int limitMs)
     // turns its notifier back on when a flood had filled the buffer and turned it off.
     const qsizetype before = bytes.size();
     bytes.append(m_port.readAll());
+    applyWatch();
     return bytes.size() > before ? ReadOutcome::Bytes : nothingOrFailure();
 }

@@ -3,7 +3,9 @@
 #include "PortAccess.h"
 #include "SerialDevice.h"
 
+#include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <termios.h>
 
 // The serial device on Qt Serial Port: real UARTs, USB adapters and pseudo-terminals.
@@ -29,6 +31,7 @@ public:
     void writeByte(unsigned char byte, int limitMs) override;
     ReadOutcome read(QByteArray& bytes, int limitMs) override;
     void setArrivalNotice(std::function<void()> notice) override;
+    void watchArrivals(bool watch) override;
 
 private:
     static bool checkSettings(const LineSettings& settings, QString* why);
@@ -41,7 +44,12 @@ private:
 
     PortAccess m_access;
     QSerialPort m_port;
+    void applyWatch();
+
     std::function<void()> m_arrivalNotice;
+    // QSerialPort's own read notifier, which takes what arrives into the port's buffer.
+    QPointer<QSocketNotifier> m_readNotifier;
+    bool m_watching = true;
     bool m_gone = false;
     bool m_readFailed = false;
 };

@@ -32,6 +32,10 @@ public:
     // reader that sleeps while the line is quiet can wake. A device without such a notice
     // never calls it.
     virtual void setArrivalNotice(std::function<void()> notice) { (void)notice; }
+    // Whether the device keeps watching the line between reads (the default). A reader that
+    // reads on a steady tick turns it off, so that the event loop is not woken for every
+    // chunk the line brings; bytes then wait in the device until the next read.
+    virtual void watchArrivals(bool watch) { (void)watch; }
 };
 
 using SerialDeviceFactory = std::unique_ptr<SerialDevice> (*)();

@@ -163,6 +163,8 @@ void Serial_io::setArrivalNotice(std::function<void()> notice)
     m_device->setArrivalNotice(std::move(notice));
 }
 
+void Serial_io::watchArrivals(bool watch) { m_device->watchArrivals(watch); }
+
 bool Serial_io::setTimeouts(const CommTimeouts& timeouts)
 {
     if (!m_open)

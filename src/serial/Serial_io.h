@@ -46,6 +46,8 @@ public:
     void c_take(qsizetype n);
     // Called when the open device has bytes or a failure to tell of (see SerialDevice).
     void setArrivalNotice(std::function<void()> notice);
+    // Whether the device watches the line between reads (see SerialDevice).
+    void watchArrivals(bool watch);
 
     // The pacing pause, for senders that keep silences of their own (guard times).
     void sleep(int ms) { m_pause(ms); }

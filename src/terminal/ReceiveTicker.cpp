@@ -19,6 +19,7 @@ void ReceiveTicker::stop()
     m_stopped = true;
     m_timer.stop();
     m_core.io().setArrivalNotice({});
+    m_core.io().watchArrivals(true);
 }
 
 int ReceiveTicker::ticksSlept() const
@@ -41,6 +42,10 @@ void ReceiveTicker::sleepOrTick()
     if (m_stopped)
         return;
     m_ticksToSleep = m_core.quietTicksAhead();
+    // Ticking, the port is read every 10 ms and need not wake the loop for every chunk in
+    // between; the kernel holds far more than 10 ms of bytes at any speed. Asleep, or while
+    // a send pauses and no tick reads, the port takes in what arrives and tells of it.
+    m_core.io().watchArrivals(m_ticksToSleep > 0 || m_core.gate().pausing());
     if (m_ticksToSleep == 0) {
         if (m_timer.interval() != tickMs)
             m_timer.start(tickMs);

@@ -12,7 +12,9 @@ class TerminalCore;
 // check is due, or a handler changes what the ticks must do. The sleep stands for the
 // ticks it replaced, so the port is still checked about twice a second, and bytes that
 // arrive meanwhile are taken at once rather than on the next 10 ms mark. A window with its
-// port open and quiet thus wakes twice a second rather than a hundred times.
+// port open and quiet thus wakes twice a second rather than a hundred times. While it ticks,
+// the port is not watched between ticks, so a stream of short lines wakes the window once a
+// tick rather than once a line.
 class ReceiveTicker : public QObject {
     Q_OBJECT
 public:

@@ -66,6 +66,8 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     font.setPixelSize(12);
     setFont(font);
     setModel(&m_core.list());
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     horizontalHeader()->setModel(nullptr);
     verticalHeader()->setModel(nullptr);
 
@@ -293,10 +295,11 @@ void TerminalView::rowsInserted(const QModelIndex& parent, int start, int end)
 
 void TerminalView::paintEvent(QPaintEvent* event)
 {
+    QPainter painter(viewport());
+    fillBackground(painter, event->region());
     const int rows = rowCount();
     if (rows == 0)
         return;
-    QPainter painter(viewport());
     const QRect area = event->rect();
     const int first = std::max(rowAtY(area.top()), topRow());
     int last = rowAtY(area.bottom());
@@ -316,6 +319,21 @@ void TerminalView::paintEvent(QPaintEvent* event)
             rowOption.state |= QStyle::State_HasFocus;
         itemDelegateForIndex(index)->paint(&painter, rowOption, index);
     }
+}
+
+// The background is filled here, in bands, rather than by the widget: the raster engine
+// hands a fill taller than about a hundred lines of pixels to a pool of threads and waits
+// for them, and while lines stream in the whole view is filled sixty times a second. The
+// hand-over costs more than the fill.
+void TerminalView::fillBackground(QPainter& painter, const QRegion& region) const
+{
+    constexpr int bandHeight = 64;
+    const QBrush base = viewport()->palette().brush(QPalette::Base);
+    for (const QRect& rect : region)
+        for (int top = rect.top(); top <= rect.bottom(); top += bandHeight)
+            painter.fillRect(QRect(rect.left(), top, rect.width(),
+                                   std::min(bandHeight, rect.bottom() + 1 - top)),
+                             base);
 }
 
 // One column as wide as the widest line, and never narrower than the view.

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 class QMenu;
+class QPainter;
 class TerminalCore;
 struct ListColours;
 
@@ -64,6 +65,7 @@ private:
     // Rows that fit whole in the viewport, at least one.
     int rowsInView() const;
     int rowAtY(int y) const;
+    void fillBackground(QPainter& painter, const QRegion& region) const;
     void requestFrame();
     void scrollAtNextFrame(int topLine);
     void repaintRowsFrom(int row);
