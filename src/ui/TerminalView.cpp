@@ -60,6 +60,7 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     for (QAbstractButton* corner : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
         corner->hide();
     setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new SteadyScrollBar(Qt::Horizontal, this));
 
     QFont font(QStringLiteral("Courier"));
     font.setStyleHint(QFont::TypeWriter);
