@@ -130,7 +130,10 @@ public:
     void idle(int seconds)
     {
         const double before = cpuSeconds(RUSAGE_SELF);
-        runUntil([] { return false; }, seconds * 1000);
+        // Nothing of the bench's own wakes the loop meanwhile.
+        QEventLoop loop;
+        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
         std::printf("idle, port open: %.2f%% of a core\n",
                     100.0 * (cpuSeconds(RUSAGE_SELF) - before) / seconds);
     }
