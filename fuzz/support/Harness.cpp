@@ -43,3 +43,11 @@ QString visible(const QString& text)
 }
 
 } // namespace fuzz
+
+// Every target starts Qt as the program does; a target that needs more (widgets) defines
+// its own, which takes the place of this one.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    fuzz::startQt(argc, argv);
+    return 0;
+}

@@ -7,7 +7,8 @@
 namespace fuzz {
 
 // Starts the Qt application the components expect, unless the target has started one of
-// its own (a QApplication for widgets). Call from LLVMFuzzerInitialize.
+// its own (a QApplication for widgets). The harness's LLVMFuzzerInitialize calls it; a target
+// with an LLVMFuzzerInitialize of its own calls it there.
 void startQt(int* argc, char*** argv);
 
 // A folder of this fuzzing process, removed when it ends.

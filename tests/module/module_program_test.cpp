@@ -114,6 +114,20 @@ protected:
         return log().contains(text);
     }
 
+    // Asks SET until its listing holds `wanted`: the module looks at the line from time to
+    // time, and answers at the new speed only once it has seen the change.
+    static QByteArray askSetUntil(Terminal& terminal, const QByteArray& wanted)
+    {
+        QByteArray reply;
+        QElapsedTimer clock;
+        clock.start();
+        while (!reply.contains(wanted) && clock.elapsed() < patienceMs) {
+            terminal.send("\rSET\r\n");
+            reply = terminal.readUntil("\r\nSET\r\n", 2000);
+        }
+        return reply;
+    }
+
     // The bytes the log says arrived, joined.
     QByteArray loggedReceived() const
     {
@@ -215,14 +229,7 @@ TEST_F(ModuleProgram, FollowsTheSpeedTheTerminalSetsOnTheLine)
     Terminal terminal(portsDir() + QStringLiteral("/COM1"));
     ASSERT_TRUE(terminal.isOpen());
     terminal.setSpeed(B9600);
-    QByteArray reply;
-    QElapsedTimer clock;
-    clock.start();
-    // The module looks at the line from time to time: ask until it has seen the change.
-    while (!reply.contains("SET CONTROL BAUD 9600,8n1") && clock.elapsed() < patienceMs) {
-        terminal.send("\rSET\r\n");
-        reply = terminal.readUntil("\r\nSET\r\n", 2000);
-    }
+    const QByteArray reply = askSetUntil(terminal, "SET CONTROL BAUD 9600,8n1");
     EXPECT_TRUE(reply.contains("SET CONTROL BAUD 9600,8n1")) << reply.toStdString();
     module.terminate();
     ASSERT_TRUE(module.waitForFinished(patienceMs));
@@ -242,13 +249,7 @@ TEST_F(ModuleProgram, StrictSpeedsGarbleUntilTheTerminalFollows)
     terminal.send("\rSET\r\n");
     EXPECT_TRUE(logEventually("the line runs at 115200 baud, the module at 9600: garbage"));
     terminal.setSpeed(B9600);
-    QByteArray reply;
-    QElapsedTimer clock;
-    clock.start();
-    while (!reply.contains("SET CONTROL BAUD 9600,8n1") && clock.elapsed() < patienceMs) {
-        terminal.send("\rSET\r\n");
-        reply = terminal.readUntil("\r\nSET\r\n", 2000);
-    }
+    const QByteArray reply = askSetUntil(terminal, "SET CONTROL BAUD 9600,8n1");
     EXPECT_TRUE(reply.contains("SET CONTROL BAUD 9600,8n1")) << reply.toStdString();
     module.terminate();
     ASSERT_TRUE(module.waitForFinished(patienceMs));
