@@ -1,18 +1,16 @@
 #include "MemoryDevice.h"
 
-bool MemoryLine::take(unsigned char* byte)
+bool MemoryLine::takeAll(QByteArray& bytes)
 {
     if (waiting() == 0)
         return false;
-    *byte = static_cast<unsigned char>(m_waiting[m_served++]);
-    if (m_served == m_waiting.size()) {
-        m_waiting.clear();
-        m_served = 0;
-    }
+    bytes.append(QByteArrayView(m_waiting).sliced(m_served));
+    m_waiting.clear();
+    m_served = 0;
     return true;
 }
 
-SerialDevice::ReadOutcome MemoryDevice::readByte(unsigned char* byte, int)
+SerialDevice::ReadOutcome MemoryDevice::read(QByteArray& bytes, int)
 {
-    return m_line->take(byte) ? ReadOutcome::Byte : ReadOutcome::Nothing;
+    return m_line->takeAll(bytes) ? ReadOutcome::Bytes : ReadOutcome::Nothing;
 }

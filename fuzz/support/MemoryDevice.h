@@ -10,7 +10,8 @@ class MemoryLine {
 public:
     void send(const QByteArray& bytes) { m_waiting += bytes; }
     qsizetype waiting() const { return m_waiting.size() - m_served; }
-    bool take(unsigned char* byte);
+    // Appends everything waiting to `bytes`; false when nothing was.
+    bool takeAll(QByteArray& bytes);
 
 private:
     QByteArray m_waiting;
@@ -18,7 +19,7 @@ private:
 };
 
 // A serial device in memory, for fuzzing: it opens whatever path it is given, serves the
-// bytes sent on its line at once, never waits, and drops what is written to it.
+// bytes sent on its line at once, in one block, never waits, and drops what is written to it.
 class MemoryDevice : public SerialDevice {
 public:
     explicit MemoryDevice(std::shared_ptr<MemoryLine> line) : m_line(std::move(line)) {}
@@ -27,7 +28,7 @@ public:
     void close() override {}
     bool stateReadable() override { return true; }
     void writeByte(unsigned char, int) override {}
-    ReadOutcome readByte(unsigned char* byte, int) override;
+    ReadOutcome read(QByteArray& bytes, int) override;
 
 private:
     std::shared_ptr<MemoryLine> m_line;

@@ -22,6 +22,7 @@ constexpr qsizetype longestRun = 16 * 1024;
 void TerminalCore::Timer1Timer()
 {
     m_lastTickQuiet = false;
+    m_lastTickBytes = 0;
     // While a send pauses, the tick is not served: replies wait in the port until it ends.
     if (m_gate.pausing())
         return;
@@ -69,14 +70,14 @@ bool TerminalCore::runPasses()
 {
     QElapsedTimer elapsed;
     elapsed.start();
-    bool tookAny = false;
+    m_lastTickBytes = 0;
     for (int passes = 1;; ++passes) {
         const QByteArrayView arrived = m_io.c_arrived();
         if (arrived.isEmpty())
-            return tookAny;
-        tookAny = true;
+            return m_lastTickBytes > 0;
         const qsizetype took = runPass(arrived);
         m_io.c_take(took);
+        m_lastTickBytes += took;
         const bool lookAtClock = took >= longestRun || passes % passesBetweenClockChecks == 0;
         if (lookAtClock && elapsed.elapsed() >= m_budget.milliseconds)
             return true;

@@ -42,10 +42,13 @@ void ReceiveTicker::sleepOrTick()
     if (m_stopped)
         return;
     m_ticksToSleep = m_core.quietTicksAhead();
-    // Ticking, the port is read every 10 ms and need not wake the loop for every chunk in
-    // between; the kernel holds far more than 10 ms of bytes at any speed. Asleep, or while
-    // a send pauses and no tick reads, the port takes in what arrives and tells of it.
-    m_core.io().watchArrivals(m_ticksToSleep > 0 || m_core.gate().pausing());
+    // Ticking at a line's pace, the port is read every 10 ms and need not wake the loop for
+    // every chunk in between. Asleep, while a send pauses and no tick reads, and while bytes
+    // come faster than a serial line's ordinary pace (a flood, or a line above about 1.5
+    // Mbaud), the port takes in what arrives as it comes: the driver's own buffer of a few
+    // kilobytes must never fill between two ticks.
+    const bool flood = m_core.lastTickBytes() >= floodBytesPerTick;
+    m_core.io().watchArrivals(m_ticksToSleep > 0 || m_core.gate().pausing() || flood);
     if (m_ticksToSleep == 0) {
         if (m_timer.interval() != tickMs)
             m_timer.start(tickMs);

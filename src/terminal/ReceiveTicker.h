@@ -19,6 +19,8 @@ class ReceiveTicker : public QObject {
     Q_OBJECT
 public:
     static constexpr int tickMs = 10;
+    // More than a 921600-baud line brings in a tick, less than a pseudo-terminal holds.
+    static constexpr qsizetype floodBytesPerTick = 2048;
 
     ReceiveTicker(TerminalCore& core, QObject* parent = nullptr);
     // For good: nothing wakes it again.

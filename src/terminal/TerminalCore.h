@@ -90,6 +90,8 @@ public:
     int quietTicksAhead() const;
     // Counts ticks that were not run because they would have been quiet.
     void skipQuietTicks(int ticks);
+    // The bytes the last tick took.
+    qsizetype lastTickBytes() const { return m_lastTickBytes; }
     // Receive work one tick may do before it yields to the window: it takes everything
     // that has arrived, as long as this lasts.
     struct TickBudget {
@@ -226,6 +228,7 @@ private:
     CaptureLog m_captureLog;
     TickBudget m_budget;
     bool m_lastTickQuiet = false;
+    qsizetype m_lastTickBytes = 0;
     QString m_settingsDir;
     FileVersion m_version;
     QString m_helpFile;
