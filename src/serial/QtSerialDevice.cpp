@@ -58,10 +58,13 @@ QtSerialDevice::QtSerialDevice(UucpLocks locks) : m_access(std::move(locks))
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
-    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] {
-        if (m_arrivalNotice)
-            m_arrivalNotice();
-    });
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { tellArrival(); });
+}
+
+void QtSerialDevice::tellArrival()
+{
+    if (m_arrivalNotice)
+        m_arrivalNotice();
 }
 
 void QtSerialDevice::setArrivalNotice(std::function<void()> notice)
@@ -180,8 +183,7 @@ void QtSerialDevice::onError(QSerialPort::SerialPortError error)
     case QSerialPort::ResourceError:
         if (!markGoneIfHungUp() && error == QSerialPort::ReadError)
             m_readFailed = true;
-        if (m_arrivalNotice)
-            m_arrivalNotice();
+        tellArrival();
         break;
     default:
         // Timeouts, and modem-line calls that a pseudo-terminal does not support,

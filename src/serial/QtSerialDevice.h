@@ -45,6 +45,7 @@ private:
     PortAccess m_access;
     QSerialPort m_port;
     void applyWatch();
+    void tellArrival();
 
     std::function<void()> m_arrivalNotice;
     // QSerialPort's own read notifier, which takes what arrives into the port's buffer.

@@ -70,7 +70,6 @@ bool TerminalCore::runPasses()
 {
     QElapsedTimer elapsed;
     elapsed.start();
-    m_lastTickBytes = 0;
     for (int passes = 1;; ++passes) {
         const QByteArrayView arrived = m_io.c_arrived();
         if (arrived.isEmpty())
