@@ -121,6 +121,7 @@ TEST_F(HelpTest, HelpMenuShowsTheContentsAndAbout)
 {
     auto* help = window->findChild<QMenu*>("Help1");
     ASSERT_NE(help, nullptr);
+    ASSERT_FALSE(window->menuBar()->actions().isEmpty());
     EXPECT_EQ(window->menuBar()->actions().last(), help->menuAction());
     QStringList items;
     for (QAction* item : help->actions())

@@ -185,7 +185,7 @@ TEST_F(DownloadTest, AFileThatCannotBeReadStopsWithTheSystemsReason)
     core->setPanel(1, "Line 7");
     download(QDir::tempPath()); // a folder: it opens, but reading it fails
     EXPECT_EQ(prompts.messages, QStringList{"I/O error 21"});
-    EXPECT_TRUE(prompts.details.first().contains("Is a directory"));
+    EXPECT_TRUE(prompts.details.value(0).contains("Is a directory"));
     EXPECT_EQ(core->panel(1), "Line 7");
     EXPECT_EQ(clock.writtenBytes(), "");
 }

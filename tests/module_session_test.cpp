@@ -125,6 +125,7 @@ TEST_F(ModuleSessionTest, AnInquiryFillsTheMacBoxAndCallSppUsesThatAddress)
         offered.append(macBox()->itemText(i));
     EXPECT_EQ(QSet(offered.begin(), offered.end()), QSet(found.begin(), found.end()));
     EXPECT_EQ(offered.size(), QSet(found.begin(), found.end()).size()) << "each address once";
+    ASSERT_FALSE(offered.isEmpty()) << "the MAC box offers no address";
     EXPECT_EQ(macBox()->currentText(), offered.last());
 
     const qsizetype before = module->received().size();

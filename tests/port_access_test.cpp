@@ -12,6 +12,7 @@
 #include <QTest>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <sys/ioctl.h>
@@ -143,6 +144,26 @@ TEST_F(PortAccessTest, TheFarEndOfAPseudoTerminalIsNotAnotherUser)
     socat.waitForFinished(10000);
 }
 
+// A pseudo-terminal whose slave side was never unlocked: opening it fails with EIO, as the
+// open of an adapter that is being unplugged does. Its master stays open while the test program
+// runs, so the device stays there; a number another program's lock file still names (it is
+// letting go of its own device of that number) is passed over, as PtyPeer does.
+QString lockedPseudoTerminal()
+{
+    static const QString path = [] {
+        for (int attempt = 0; attempt < 32; ++attempt) {
+            const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+            if (master < 0 || ::grantpt(master) != 0)
+                return QString();
+            const QString slave = QString::fromLocal8Bit(::ptsname(master));
+            if (UucpLocks().liveHolder(slave) == 0)
+                return slave;
+        }
+        return QString();
+    }();
+    return path;
+}
+
 struct NotAPortCase {
     const char* name;
     std::function<QString(const QString& home)> makeTarget; // empty: no link at all
@@ -184,7 +205,9 @@ INSTANTIATE_TEST_SUITE_P(
         NotAPortCase{"folder", [](const QString& home) { return home; },
                      "%1 is a folder, not a serial device."},
         NotAPortCase{"deviceThatIsNoTerminal", [](const QString&) { return QString("/dev/null"); },
-                     "%1 is not a serial device."}),
+                     "%1 is not a serial device."},
+        NotAPortCase{"deviceThatFailsWithIoError",
+                     [](const QString&) { return lockedPseudoTerminal(); }, "%1 is not present."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A device this user may not open gets the advice about the dialout group; a held one does not.

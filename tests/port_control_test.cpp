@@ -63,7 +63,7 @@ TEST_F(PortControlTest, AMissingPortIsReportedOnceAndRetriedUntilItAppears)
     startUp();
     core->set_comx(7, 1);
     EXPECT_EQ(prompts.messages, QStringList{"Unable to Open Port COM7"});
-    EXPECT_FALSE(prompts.details.first().isEmpty());
+    EXPECT_FALSE(prompts.details.value(0).isEmpty());
     EXPECT_EQ(core->panel(0), "COM7 - OffLine");
     EXPECT_EQ(core->title(), "Serivox COM7 - OffLine");
     EXPECT_EQ(core->marks().port, 7);

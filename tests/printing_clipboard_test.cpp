@@ -133,7 +133,7 @@ TEST_F(PrintingClipboardTest, PasteAddsTheClipboardAsOneLineThatReceivedTextExte
 
     clipboard().clear();
     click("Paste1");
-    EXPECT_EQ(lines().size(), 3);
+    ASSERT_EQ(lines().size(), 3);
     EXPECT_EQ(lines().last(), "");
 }
 
@@ -200,23 +200,23 @@ TEST_F(PrintingClipboardTest, APrinterThatFailsIsReportedAndTheColoursComeBack)
     EXPECT_EQ(listColours(), normalColours);
 }
 
-// On a page of 300 dots per inch, a window 96 pixels per inch wide comes out at 300/96
-// times its width in dots, at the page's top left.
+// On a page of 300 by 150 dots per inch, a window of 96 pixels per inch comes out at 300/96
+// times its width and 150/96 times its height in dots, at the page's top left: a printer's
+// two resolutions need not be the same.
 TEST_F(PrintingClipboardTest, PageImageIsScaledByPageOverScreenResolution)
 {
     const QColor untouched(255, 0, 255);
     QImage page(4000, 4000, QImage::Format_RGB32);
-    constexpr double dotsPerMetre = 300 / 0.0254;
-    page.setDotsPerMeterX(int(std::lround(dotsPerMetre)));
-    page.setDotsPerMeterY(int(std::lround(dotsPerMetre)));
+    page.setDotsPerMeterX(int(std::lround(300 / 0.0254)));
+    page.setDotsPerMeterY(int(std::lround(150 / 0.0254)));
     page.fill(untouched);
     ASSERT_EQ(page.logicalDpiX(), 300);
+    ASSERT_EQ(page.logicalDpiY(), 150);
 
     ASSERT_TRUE(window->printing().printPage(page));
     const QWidget* menu = window->menuWidget();
-    const double scale = 300.0 / window->logicalDpiX();
-    const int width = int(window->width() * scale);
-    const int height = int((window->height() - menu->height()) * scale);
+    const int width = int(window->width() * 300.0 / window->logicalDpiX());
+    const int height = int((window->height() - menu->height()) * 150.0 / window->logicalDpiY());
     ASSERT_LT(width + 5, page.width());
     ASSERT_LT(height + 5, page.height());
     EXPECT_NE(page.pixelColor(0, 0), untouched);

@@ -1,12 +1,41 @@
 // Timer1 sleeps while the open port is quiet, and wakes for bytes, for a lost port and for
 // a handler that changes what the ticks do.
+#include "ReceiveTicker.h"
 #include "TerminalCore.h"
 #include "WindowFixture.h"
 
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <vector>
 
 namespace {
+
+// The turns of a timer, each noted with the interval the timer had then: a sleep that ran its
+// course turns with the sleep's length, a woken or ordinary tick with at most one tick's.
+class TimerTurns : public QObject {
+public:
+    explicit TimerTurns(QTimer& timer) : m_timer(timer) { timer.installEventFilter(this); }
+    // Notes the turns that come while `until` does not hold yet, and the one that makes it.
+    void noteUntil(std::function<bool()> until)
+    {
+        intervals.clear();
+        m_until = std::move(until);
+    }
+    std::vector<int> intervals;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_timer && event->type() == QEvent::Timer && m_until && !m_until())
+            intervals.push_back(m_timer.interval());
+        return false;
+    }
+
+private:
+    QTimer& m_timer;
+    std::function<bool()> m_until;
+};
 
 class ReceiveTickerTest : public WindowFixture {
 protected:
@@ -28,9 +57,19 @@ TEST_F(ReceiveTickerTest, AQuietPortLetsItSleepAndBytesWakeIt)
     // The sleep stands for the ticks up to the next port check, no more.
     EXPECT_LE(timer1()->interval(), 51 * 10);
 
+    // Each reply comes early in a sleep, and must be taken on the next turn of Timer1, woken
+    // by the port, not when the sleep runs out hundreds of milliseconds later.
+    TimerTurns turns(*timer1());
     for (const char* reply : {"OK", "READY."}) {
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return asleep() && timer1()->remainingTime() > 200; }, 10'000));
+        turns.noteUntil([this, reply] { return lastLineIs(reply); });
         module.send(QByteArray(reply) + "\r");
         EXPECT_TRUE(QTest::qWaitFor([&] { return lastLineIs(reply); }, 10'000)) << reply;
+        EXPECT_LE(turns.intervals.size(), 2u) << reply;
+        for (const int interval : turns.intervals)
+            EXPECT_LE(interval, ReceiveTicker::tickMs)
+                << reply << " waited for a sleep of " << interval << " ms to run out";
         EXPECT_TRUE(waitAsleep()) << "it did not sleep again after " << reply;
     }
 }

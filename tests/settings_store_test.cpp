@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -114,6 +115,24 @@ TEST_F(SettingsStoreTest, WritingOverAnOlderFileReplacesItsValues)
     const SavedSettings written = everyValueSet();
     ASSERT_TRUE(SettingsStore(path()).write(written));
     EXPECT_EQ(SettingsStore(path()).read(), written);
+}
+
+// The file is replaced by a new one, which takes the old one's permissions: a file its owner
+// made readable for others stays readable, a private one stays private.
+TEST_F(SettingsStoreTest, WritingOverAFileKeepsItsPermissions)
+{
+    const QByteArray native = QFile::encodeName(path());
+    const auto modeOf = [&] {
+        struct stat st {};
+        return ::stat(native.constData(), &st) == 0 ? QString::number(st.st_mode & 07777, 8)
+                                                    : QStringLiteral("no file");
+    };
+    for (const mode_t mode : {0644, 0600}) {
+        writeFile("[General]\nEcho=1\n");
+        ASSERT_EQ(::chmod(native.constData(), mode), 0);
+        ASSERT_TRUE(SettingsStore(path()).write(everyValueSet()));
+        EXPECT_EQ(modeOf(), QString::number(mode, 8));
+    }
 }
 
 TEST_F(SettingsStoreTest, AFileThatCannotBeWrittenIsReported)

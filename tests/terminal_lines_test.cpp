@@ -28,6 +28,21 @@ TEST(TerminalLines, KeepsNarrowAndWideLinesApart)
     EXPECT_EQ(lines.line(0), QString());
 }
 
+// Received text grows the last line without going through a QString; the widest line, which
+// sizes the view's sideways reach, must grow with it whatever kind of line it lands on.
+TEST(TerminalLines, ReceivedTextWidensTheWidestLine)
+{
+    TerminalLines lines;
+    lines.appendLatin1ToLast("abc"); // begins the first line
+    EXPECT_EQ(lines.widestLine(), 3);
+    lines.addLine("x");
+    lines.appendLatin1ToLast("12345");
+    EXPECT_EQ(lines.widestLine(), 6);
+    lines.addLine(QStringLiteral("\u20ac")); // kept 16-bit
+    lines.appendLatin1ToLast("1234567");
+    EXPECT_EQ(lines.widestLine(), 8);
+}
+
 TEST(TerminalLines, ASliceIsThePartOfALineAskedFor)
 {
     TerminalLines lines;

@@ -106,6 +106,23 @@ TEST_F(TerminalViewTest, AWideLineIsReachedSideways)
     EXPECT_EQ(list()->verticalScrollBar()->value(), 0);
 }
 
+// A line that is still arriving widens the view's reach as it grows, before its line end.
+TEST_F(TerminalViewTest, ALineStillArrivingIsReachedSideways)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    module.send(QByteArray(409, ' ') + "#");
+    const auto shown = [&] { return list()->model()->index(0, 0).data().toString(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown().size() == 410; }, 10000));
+    QTest::qWait(20); // the view paints what was published
+    QScrollBar* sideways = list()->horizontalScrollBar();
+    sideways->setValue(sideways->maximum());
+    const QRect last = cell(0, 409);
+    EXPECT_TRUE(list()->viewport()->rect().contains(last))
+        << "the view reaches " << sideways->maximum() << " pixels sideways";
+    EXPECT_GT(inkIn(shot(), last), 0);
+}
+
 // What a row draws for what its line holds: control characters as symbols, one for each.
 TEST(TerminalRowText, ShowsControlCharactersAsSymbols)
 {
@@ -120,6 +137,7 @@ TEST(TerminalRowText, ShowsControlCharactersAsSymbols)
          QStringLiteral("\u2400\u2409\u241f\u2421")},
         {QStringLiteral("<BF>\u00bf\u00e9 ~\u20ac"), QStringLiteral("<BF>\u00bf\u00e9 ~\u20ac")},
         {QStringLiteral("\u0080\u009f"), QStringLiteral("\ufffd\ufffd")},
+        {QStringLiteral("a\u00a0b"), QStringLiteral("a\u00a0b")}, // a no-break space is printable
     };
     for (const auto& c : cases)
         EXPECT_EQ(TerminalRowDelegate::shownText(c.held), c.shown) << c.held.toStdString();

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 // A file system of a few kilobytes (tmpfs), mounted over a folder for one test and gone with
-// it. Mounting takes the superuser: tests skip with a message when `mounted()` is false.
+// it. Mounting takes the superuser, or the root of a user namespace: a test that finds
+// `mounted()` false runs again in a namespace of its own (RerunTest.h), or skips with a
+// message where the machine allows none.
 class TinyFileSystem {
 public:
     // Over a fresh folder of its own, or over `folder`, which must exist.
