@@ -3,6 +3,7 @@
 #include "CoreFixture.h"
 
 #include "CaptureLog.h"
+#include "QtPrinters.h"
 #include "RerunTest.h"
 #include "TerminalTexts.h"
 

@@ -1,6 +1,7 @@
 // The terminal list on screen: what a row draws, how far the view reaches sideways, and
 // that a line of any length costs the same to grow and to paint.
 #include "ProcessMemory.h"
+#include "QtPrinters.h"
 #include "TerminalRowDelegate.h"
 #include "TerminalView.h"
 #include "WindowFixture.h"

@@ -127,9 +127,9 @@ std::string describeEnd(int status)
 
 void expectPassed(int status, const char* how)
 {
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "the test failed when run " << how << " (" << describeEnd(status)
-        << "); its output is above";
+    const bool passed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    EXPECT_TRUE(passed) << "the test failed when run " << how << " (" << describeEnd(status)
+                        << "); its output is above";
 }
 
 // LeakSanitizer's options, with its suppressions file copied to `home`: the build may lie in a
