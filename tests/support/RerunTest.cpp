@@ -1,6 +1,9 @@
 #include "RerunTest.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cerrno>
@@ -83,15 +86,16 @@ std::vector<std::string> environmentWithout(const std::vector<std::string>& left
     return entries;
 }
 
-// Runs the test again in a fresh test program that first takes `who`; its wait status.
-int rerun(const Identity& who, std::vector<std::string> environment)
+// Runs the test again in a fresh test program that first takes `who`, and that reports its
+// outcome to `report`; its wait status.
+int rerun(const Identity& who, std::vector<std::string> environment, const QString& report)
 {
     // Everything the child needs is made before the fork. /proc/self/exe reaches the program
     // in whatever folder it is, readable by its new user or not.
     std::string program = "/proc/self/exe";
     std::string filter = filterForCurrentTest();
-    std::string brief = "--gtest_brief=1";
-    char* const argv[] = {program.data(), filter.data(), brief.data(), nullptr};
+    std::string output = "--gtest_output=json:" + QFile::encodeName(report).toStdString();
+    char* const argv[] = {program.data(), filter.data(), output.data(), nullptr};
     std::vector<char*> envp;
     for (std::string& entry : environment)
         envp.push_back(entry.data());
@@ -125,11 +129,28 @@ std::string describeEnd(int status)
     return "status " + std::to_string(status);
 }
 
-void expectPassed(int status, const char* how)
+// Whether the test's report says that it skipped itself.
+bool reportsSkipped(const QString& report)
+{
+    QFile file(report);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QJsonArray suites = QJsonDocument::fromJson(file.readAll())["testsuites"].toArray();
+    for (const QJsonValue suite : suites)
+        for (const QJsonValue test : suite["testsuite"].toArray())
+            if (test["result"].toString() == QLatin1String("SKIPPED"))
+                return true;
+    return false;
+}
+
+// The rerun's outcome becomes the test's: a failure fails it, a skip skips it.
+void takeOutcome(int status, const QString& report, const char* how)
 {
     const bool passed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     EXPECT_TRUE(passed) << "the test failed when run " << how << " (" << describeEnd(status)
                         << "); its output is above";
+    if (passed && reportsSkipped(report))
+        [how] { GTEST_SKIP() << "the test skipped itself when run " << how; }();
 }
 
 // LeakSanitizer's options, with its suppressions file copied to `home`: the build may lie in a
@@ -171,7 +192,8 @@ bool rerunAsNobody()
     environment.push_back("XDG_RUNTIME_DIR=" + nobody.workingFolder);
     if (qEnvironmentVariableIsSet("LSAN_OPTIONS"))
         environment.push_back(withSuppressionsIn(home.path()));
-    expectPassed(rerun(nobody, environment), "as the unprivileged user nobody");
+    const QString report = home.filePath(QStringLiteral("report.json"));
+    takeOutcome(rerun(nobody, environment, report), report, "as the unprivileged user nobody");
     return true;
 }
 
@@ -187,9 +209,10 @@ bool rerunWithMountRights()
     const QTemporaryDir runtime;
     std::vector<std::string> environment = environmentWithout({"XDG_RUNTIME_DIR", "GTEST_OUTPUT"});
     environment.push_back("XDG_RUNTIME_DIR=" + QFile::encodeName(runtime.path()).toStdString());
-    const int status = rerun(root, environment);
+    const QString report = runtime.filePath(QStringLiteral("report.json"));
+    const int status = rerun(root, environment, report);
     if (WIFEXITED(status) && WEXITSTATUS(status) == identityRefused)
         return false;
-    expectPassed(status, "in a user namespace of its own");
+    takeOutcome(status, report, "in a user namespace of its own");
     return true;
 }

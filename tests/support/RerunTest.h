@@ -9,8 +9,8 @@
 //         return;
 //
 // and then runs again, in a test program of its own that has what it needs; that run's output
-// shows among the test's, its outcome is the test's, and the caller returns at once. A run
-// that is itself such a rerun never reruns again.
+// shows among the test's, its outcome (passed, failed or skipped) is the test's, and the
+// caller returns at once. A run that is itself such a rerun never reruns again.
 
 // Run by the superuser: runs the test as the unprivileged user "nobody", in a home of its own
 // (the test makes its own folders and pseudo-terminals). False for any other user: the test
