@@ -15,6 +15,7 @@
 #include <pwd.h>
 #include <sched.h>
 #include <string>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -38,7 +39,7 @@ struct Identity {
     std::string workingFolder; // empty: where the test program is now
 };
 
-bool writeTo(const char* path, const std::string& text)
+bool writeTo(const char* path, std::string_view text)
 {
     const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
     if (fd < 0)
