@@ -342,7 +342,8 @@ TEST_F(CaptureTest, ADeletedFileIsNotMadeAgainAndEachFailureEpisodeIsTold)
     startOn(1);
     const QString path = inFolder("gone.csv");
     startLog(path);
-    QFile::remove(path);
+    const QString elsewhere = inFolder("elsewhere.csv");
+    ASSERT_TRUE(QFile::rename(path, elsewhere));
     receive("a\r");
     afterTicks();
     receive("b\r");
@@ -351,16 +352,19 @@ TEST_F(CaptureTest, ADeletedFileIsNotMadeAgainAndEachFailureEpisodeIsTold)
     EXPECT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.details, QStringList{texts::logFileGone});
 
-    // The file comes back: writes succeed again, and the next failure is told again.
-    writeFile(path, "");
+    // The same file comes back: writes succeed again, and once they have gone well for a
+    // while, the next failure is told again.
+    ASSERT_TRUE(QFile::rename(elsewhere, path));
     receive("c\r");
+    tick(CaptureLog::ticksEndingASpell);
+    receive("e\r");
     afterTicks();
-    EXPECT_EQ(contentOf(path), "c\r\n\r\nc\r\n");
+    EXPECT_EQ(contentOf(path), "c\r\n\r\nc\r\ne\r\n\r\ne\r\n");
     QFile::remove(path);
     receive("d\r");
     afterTicks();
     EXPECT_EQ(prompts.messages.size(), 2);
-    EXPECT_EQ(lines(), (QStringList{"a", "b", "c", "d", ""}));
+    EXPECT_EQ(lines(), (QStringList{"a", "b", "c", "e", "d", ""}));
 }
 
 } // namespace

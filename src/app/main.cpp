@@ -1,4 +1,5 @@
 // Serivox: a serial terminal for radio modules.
+#include "FailedWriteSignals.h"
 #include "Fonts.h"
 #include "QuitOnSignals.h"
 #include "TMain.h"
@@ -9,6 +10,8 @@
 
 int main(int argc, char* argv[])
 {
+    // Before anything is written: a file that cannot grow must not end the program.
+    ignoreSignalsOfFailedWrites();
     QApplication app(argc, argv);
     QApplication::setApplicationName(texts::appTitle);
     QApplication::setApplicationVersion(QStringLiteral(SERIVOX_VERSION));

@@ -1,6 +1,7 @@
 #include "FileDownload.h"
 
 #include "DownloadLines.h"
+#include "FileKind.h"
 #include "TerminalCore.h"
 #include "UserPrompts.h"
 
@@ -81,24 +82,12 @@ void reportStop(TerminalCore& core, const QString& fileName, const QString& why)
 // Files that are not plain files are not sent: a named pipe may never end or never give a
 // byte, a device such as /dev/zero gives bytes without end. The reason, or nothing for a
 // plain file (or a folder, whose read fails with the system's own reason).
-std::optional<QString> notAFile(const QString& fileName)
+std::optional<QString> refusalOf(const QString& fileName)
 {
     struct stat info {};
     if (::stat(QFile::encodeName(fileName).constData(), &info) != 0)
         return std::nullopt;
-    const auto kind = [&]() -> const char* {
-        switch (info.st_mode & S_IFMT) {
-        case S_IFIFO: return "a named pipe";
-        case S_IFCHR:
-        case S_IFBLK: return "a device";
-        case S_IFSOCK: return "a socket";
-        default: return nullptr;
-        }
-    }();
-    if (!kind)
-        return std::nullopt;
-    return QStringLiteral("It is %1, not a file: Download File sends files only.")
-        .arg(QLatin1String(kind));
+    return notAFile(info.st_mode, QStringLiteral("Download File sends files only."));
 }
 
 // Sends the file's lines; false when the download stopped before the end of the file
@@ -162,7 +151,7 @@ void DownloadFileClick(TerminalCore& core)
     }
     if (!QFileInfo::exists(*fileName))
         return;
-    if (const std::optional<QString> refusal = notAFile(*fileName)) {
+    if (const std::optional<QString> refusal = refusalOf(*fileName)) {
         reportStop(core, *fileName, *refusal);
         return;
     }

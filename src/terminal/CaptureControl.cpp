@@ -55,7 +55,7 @@ void TerminalCore::startCapture(const QString& fileName)
 // Every received byte has reached the terminal list by now, whatever the file does.
 void TerminalCore::writeCapture()
 {
-    const std::optional<QString> failure = m_captureLog.flush();
+    const std::optional<QString> failure = m_captureLog.flush(m_ticksSoFar);
     if (!failure)
         return;
     // Shown after the tick: a modal box inside the timer's own slot would stop the timer.

@@ -1,8 +1,10 @@
 #include "CaptureLog.h"
 
+#include "FileKind.h"
 #include "TerminalTexts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -14,16 +16,32 @@ namespace {
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
+// What the capture takes: a plain file, or a character device such as /dev/null. The reason
+// when it is something else (a named pipe, a socket, a block device).
+std::optional<QString> refusalOf(mode_t mode)
+{
+    if (S_ISCHR(mode))
+        return std::nullopt;
+    return notAFile(mode, QStringLiteral("Log captures to files only."));
+}
+
 // The file is opened for appending, by the system's own calls: every write lands after the
-// last byte, nothing already there is ever cut, and a device or pipe chosen as the file
-// works too.
+// last byte, and nothing already there is ever cut. The open never waits: a named pipe
+// without a reader fails at once rather than holding the window. A plain file is then
+// written as usual (it never makes a write wait anyway); a device stays without waiting,
+// so one that takes no more fails the write instead of freezing the window.
 class AppendingFile {
 public:
     AppendingFile(const QString& path, int extraFlags)
         : m_fd(::open(QFile::encodeName(path).constData(),
-                      O_WRONLY | O_APPEND | O_CLOEXEC | extraFlags, 0666)),
-          m_error(m_fd < 0 ? errno : 0)
+                      O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | extraFlags, 0666))
     {
+        if (m_fd < 0 || ::fstat(m_fd, &m_info) != 0) {
+            m_error = errno;
+            return;
+        }
+        if (S_ISREG(m_info.st_mode))
+            ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     }
     ~AppendingFile()
     {
@@ -34,6 +52,8 @@ public:
     AppendingFile& operator=(const AppendingFile&) = delete;
 
     int error() const { return m_error; }
+    // What was opened, as fstat tells it; valid when there was no error.
+    const struct stat& info() const { return m_info; }
 
     // All the bytes, or none: a write that fails part way (a disk that fills up) is cut off
     // again, so the file holds whole records only and the next write starts a record.
@@ -77,7 +97,8 @@ private:
     }
 
     int m_fd;
-    int m_error;
+    int m_error = 0;
+    struct stat m_info {};
 };
 
 } // namespace
@@ -99,8 +120,23 @@ std::optional<QString> CaptureLog::start(const QString& fileName)
     m_fileName = fileName;
     m_pending.clear();
     m_failing = false;
+    m_goingWellSince.reset();
     AppendingFile file(fileName, O_CREAT);
-    if (file.error() || !file.close())
+    if (file.error()) {
+        // A named pipe without a reader fails to open: say what it is rather than the
+        // system's words for that.
+        struct stat info {};
+        if (::stat(QFile::encodeName(fileName).constData(), &info) == 0)
+            if (std::optional<QString> refusal = refusalOf(info.st_mode))
+                return refusal;
+        return systemReason(file.error());
+    }
+    if (std::optional<QString> refusal = refusalOf(file.info().st_mode))
+        return refusal;
+    m_identity = identityOf(file.info());
+    const QString target = QFileInfo(fileName).canonicalFilePath();
+    m_path = target.isEmpty() ? fileName : target;
+    if (!file.close())
         return systemReason(file.error());
     return std::nullopt;
 }
@@ -108,6 +144,7 @@ std::optional<QString> CaptureLog::start(const QString& fileName)
 void CaptureLog::stop()
 {
     m_fileName.clear();
+    m_path.clear();
     m_pending.clear();
 }
 
@@ -131,25 +168,52 @@ void CaptureLog::addLatin1(QByteArrayView record)
     m_pending += "\r\n";
 }
 
-std::optional<QString> CaptureLog::flush()
+std::optional<QString> CaptureLog::flush(qint64 tick)
 {
     if (m_pending.isEmpty())
         return std::nullopt;
     const std::optional<QString> failure = append();
     m_pending.clear();
-    const bool episodeBegins = failure && !m_failing;
-    m_failing = failure.has_value();
-    return episodeBegins ? failure : std::nullopt;
+    if (failure) {
+        m_goingWellSince.reset();
+        const bool spellBegins = !std::exchange(m_failing, true);
+        return spellBegins ? failure : std::nullopt;
+    }
+    if (m_failing) {
+        if (!m_goingWellSince)
+            m_goingWellSince = tick;
+        else if (tick - *m_goingWellSince >= ticksEndingASpell) {
+            m_failing = false;
+            m_goingWellSince.reset();
+        }
+    }
+    return std::nullopt;
 }
 
-// A file that was deleted while capturing is not made again: records written to a file
-// nobody can find any more would be lost without a word.
+// A file that was deleted while capturing is not made again, and a file or link put in its
+// place is not written: records written to a file nobody can find any more would be lost
+// without a word, and a planted link would carry them into any file the user may write.
 std::optional<QString> CaptureLog::append()
 {
-    AppendingFile file(m_fileName, 0);
-    if (file.error() == ENOENT)
+    AppendingFile file(m_path, O_NOFOLLOW);
+    if (file.error())
+        return stillThere() ? systemReason(file.error()) : texts::logFileGone;
+    if (identityOf(file.info()) != m_identity)
         return texts::logFileGone;
-    if (file.error() || !file.write(m_pending) || !file.close())
+    if (!file.write(m_pending) || !file.close())
         return systemReason(file.error());
     return std::nullopt;
+}
+
+// The capture's path still names the file it started with, not a link or another file.
+bool CaptureLog::stillThere() const
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(m_path).constData(), &info) == 0 &&
+           identityOf(info) == m_identity;
+}
+
+CaptureLog::Identity CaptureLog::identityOf(const struct stat& info)
+{
+    return {info.st_dev, info.st_ino, mode_t(info.st_mode & S_IFMT)};
 }

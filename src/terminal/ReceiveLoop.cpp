@@ -21,6 +21,7 @@ constexpr qsizetype longestRun = 16 * 1024;
 
 void TerminalCore::Timer1Timer()
 {
+    ++m_ticksSoFar;
     m_lastTickQuiet = false;
     m_lastTickBytes = 0;
     // While a send pauses, the tick is not served: replies wait in the port until it ends.
@@ -60,7 +61,9 @@ int TerminalCore::quietTicksAhead() const
 
 void TerminalCore::skipQuietTicks(int ticks)
 {
-    st.pollCount += std::clamp(ticks, 0, quietTicksAhead());
+    const int skipped = std::clamp(ticks, 0, quietTicksAhead());
+    st.pollCount += skipped;
+    m_ticksSoFar += skipped;
 }
 
 // Takes what has arrived, without ever waiting for more, until nothing is left or the

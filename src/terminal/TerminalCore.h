@@ -92,6 +92,9 @@ public:
     void skipQuietTicks(int ticks);
     // The bytes the last tick took.
     qsizetype lastTickBytes() const { return m_lastTickBytes; }
+    // Receive ticks so far, run or slept through as quiet: the terminal's own clock, 10 ms a
+    // tick, by which the capture tells how long its writes have gone well.
+    qint64 ticksSoFar() const { return m_ticksSoFar; }
     // Receive work one tick may do before it yields to the window: it takes everything
     // that has arrived, as long as this lasts.
     struct TickBudget {
@@ -229,6 +232,7 @@ private:
     TickBudget m_budget;
     bool m_lastTickQuiet = false;
     qsizetype m_lastTickBytes = 0;
+    qint64 m_ticksSoFar = 0;
     QString m_settingsDir;
     FileVersion m_version;
     QString m_helpFile;
