@@ -3,12 +3,14 @@
 #include "QuitOnSignals.h"
 #include "TMain.h"
 #include "TerminalTexts.h"
+#include "XdgFolders.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char* argv[])
 {
+    ignoreRelativeXdgFolders();
     QApplication app(argc, argv);
     QApplication::setApplicationName(texts::appTitle);
     QApplication::setApplicationVersion(QStringLiteral(SERIVOX_VERSION));
