@@ -94,9 +94,10 @@ void startsWithin(const SavedSettings& saved, const QString& folder)
     require(core.macText() == (isMacAddress(mac) ? mac : texts::macDesignText),
             "the MAC box differs");
     require(core.sendBox() == visible(saved.sendData.value_or(QString())), "the send box differs");
-    const QString folder = saved.logDirectory.value_or(QString());
-    const bool usableFolder = folder.startsWith(QLatin1Char('/')) && visible(folder) == folder;
-    require(st.logDirectory == (usableFolder ? folder : QString()), "the log folder differs");
+    const QString logFolder = saved.logDirectory.value_or(QString());
+    const bool usableFolder =
+        logFolder.startsWith(QLatin1Char('/')) && visible(logFolder) == logFolder;
+    require(st.logDirectory == (usableFolder ? logFolder : QString()), "the log folder differs");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Which device is COM n: the ports folder and the numbering of present devices.
 #include "PortsFolder.h"
 #include "PtyPeer.h"
+#include "QtPrinters.h"
 #include "SettingsStore.h"
 #include "TestProfile.h"
 #include "XdgFolders.h"

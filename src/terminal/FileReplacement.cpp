@@ -80,9 +80,12 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// One attempt at the write, through a new temporary. Returns 0 when done, EAGAIN when the
-// temporary was taken away before it was locked (by a start-up cleaning up at that very
-// moment), or the error that stopped it.
+// What an attempt at the write returns when its temporary was taken away before it was
+// locked, by a start-up cleaning up at that very moment: it is worth another attempt.
+constexpr int takenAway = -1;
+
+// One attempt at the write, through a new temporary: 0 when done, takenAway, or the error
+// that stopped it.
 int replaceThroughTemporary(const QByteArray& target, const QByteArray& content,
                             const struct stat* old)
 {
@@ -90,10 +93,12 @@ int replaceThroughTemporary(const QByteArray& target, const QByteArray& content,
     const Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         return errno;
-    // A cleaning that opened it first holds its lock a moment, and may have removed it.
+    // A cleaning that opened it first holds its lock a moment, and may have removed it. On a
+    // file system without locks the cleaning cannot lock it either, and leaves it alone.
+    (void)::flock(fd.get(), LOCK_EX);
     struct stat own {};
-    if (::flock(fd.get(), LOCK_EX) != 0 || ::fstat(fd.get(), &own) != 0 || own.st_nlink == 0)
-        return EAGAIN;
+    if (::fstat(fd.get(), &own) != 0 || own.st_nlink == 0)
+        return takenAway;
     if (old) {
         (void)::fchmod(fd.get(), old->st_mode & 07777);
         (void)::fchown(fd.get(), old->st_uid, old->st_gid); // when run as another user
@@ -126,12 +131,12 @@ void removeWhenUnlocked(const QString& path)
     const QByteArray name = QFile::encodeName(path);
     const Descriptor fd(
         ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat opened {
-    }, named{};
+    struct stat opened {};
     if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
         opened.st_uid != ::geteuid() || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         return;
     // Still the file that was opened, not one that has taken its name since.
+    struct stat named {};
     if (::lstat(name.constData(), &named) == 0 && named.st_dev == opened.st_dev &&
         named.st_ino == opened.st_ino)
         ::unlink(name.constData());
@@ -181,11 +186,13 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* why)
     const QByteArray name = QFile::encodeName(target.path);
     struct stat old {};
     const bool replacing = ::stat(name.constData(), &old) == 0;
-    int error = EAGAIN;
-    for (int attempt = 0; attempt < 3 && error == EAGAIN; ++attempt)
+    int error = takenAway;
+    for (int attempt = 0; attempt < 3 && error == takenAway; ++attempt)
         error = replaceThroughTemporary(name, content, replacing ? &old : nullptr);
     if (error != 0 && why)
-        *why = target.path + QStringLiteral(": ") + systemReason(error);
+        *why = target.path + QStringLiteral(": ") +
+               (error == takenAway ? QStringLiteral("its new file kept vanishing")
+                                   : systemReason(error));
     return error == 0;
 }
 

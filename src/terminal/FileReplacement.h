@@ -14,10 +14,12 @@
 // or replaced.
 //
 // The temporaries are named after the file and six random characters ("x.ini.Ab12Cd"). The
-// writer holds a lock (flock) on its temporary from the moment it exists until it has taken
-// the file's place, so a temporary nobody holds a lock on was left by a write that was killed,
-// and can go. The lock files Qt's settings class left beside such temporaries ("x.ini.Ab12Cd
-// .lock"), locked the same way while in use, go by the same rule.
+// writer locks its temporary (flock) as soon as it has made it and holds the lock until the
+// temporary has taken the file's place, so a temporary nobody holds a lock on was left by a
+// write that was killed, and can go; a writer that finds its new temporary removed in the
+// moment before it locked it starts again with another. The lock files Qt's settings class
+// left beside such temporaries ("x.ini.Ab12Cd.lock"), locked the same way while in use, go by
+// the same rule. So two instances of the program never take each other's files away.
 
 // The file `path` leads to, through any links: the path to write; or, when it cannot be
 // written, an empty path and the reason.

@@ -40,10 +40,13 @@ QList<QString> logicalLines(const QByteArray& fileText)
     QList<QString> lines;
     QByteArray line;
     for (const QByteArray& physical : text.split('\n')) {
-        line += physical;
+        // What a line carries on with ends in an even number of backslashes, so the line's
+        // own backslashes decide (counting the whole line would take quadratic time).
         qsizetype backslashes = 0;
-        while (backslashes < line.size() && line.at(line.size() - 1 - backslashes) == '\\')
+        while (backslashes < physical.size() &&
+               physical.at(physical.size() - 1 - backslashes) == '\\')
             ++backslashes;
+        line += physical;
         if (backslashes % 2 == 1) {
             line.chop(1);
             continue;
