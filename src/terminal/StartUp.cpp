@@ -59,9 +59,9 @@ constexpr SavedNumber savedNumbers[] = {
     {&SavedSettings::stopBits, &S::stopBits, [](int bits) { return bits == 1 || bits == 2; }},
 };
 
-// The texts of the file are taken only as far as they are what the box showed: the MAC box
-// text goes into module commands and the send box text to the module, so a control
-// character (a CR with a command after it, say) hidden in the file never reaches the wire.
+// Texts from the file go where a person would have typed them: the MAC box's into module
+// commands, the send box's to the module. They are taken only in the form those boxes hold,
+// so nothing hidden in the file (a CR with a command after it) ever reaches the wire.
 std::optional<QString> restoredMacText(const std::optional<QString>& saved)
 {
     return saved && isMacAddress(*saved) ? saved : std::nullopt;
