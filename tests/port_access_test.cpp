@@ -3,8 +3,10 @@
 #include "CoreFixture.h"
 #include "QtPrinters.h"
 #include "QtSerialDevice.h"
+#include "SettingsStore.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -15,6 +17,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -295,5 +299,68 @@ INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest, ::testing::Values(SIGTERM, SIG
                              default: return std::string("SIGHUP");
                              }
                          });
+
+// Waits until a file of this name in the folder has been read and closed.
+bool waitForRead(int watch, const QByteArray& name, int patienceMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < patienceMs) {
+        pollfd ready{watch, POLLIN, 0};
+        if (::poll(&ready, 1, 100) <= 0)
+            continue;
+        alignas(inotify_event) char buffer[4096];
+        const ssize_t n = ::read(watch, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->len > 0 && name == event->name)
+                return true;
+            at += ssize_t(sizeof(inotify_event) + event->len);
+        }
+    }
+    return false;
+}
+
+// Asked to stop while start-up's message about the port shows ("Unable to Open Port COM1"),
+// the real program saves its settings as after any other start: it had read them by then.
+TEST(StopDuringStartUpTest, TheRealProgramSavesTheSettingsItRead)
+{
+    TestProfile profile;
+    profile.link(1, profile.configHome() + QStringLiteral("/unplugged-adapter"));
+    const QString version = versionText(compiledVersion());
+    profile.writeSettings(version, "[General]\nBaud Rate=9600\nEcho=1\nCopy To Send=1\n"
+                                   "Send Data=SET BT NAME tester\n");
+    const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(profile.settingsDir()).constData(),
+                                  IN_CLOSE_NOWRITE),
+              0);
+
+    QProcess serivox;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), profile.configHome());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    serivox.setProcessEnvironment(env);
+    serivox.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    serivox.start(QStringLiteral(SERIVOX_BINARY), {});
+    ASSERT_TRUE(serivox.waitForStarted(10000));
+    // Once the file is read, start-up goes on without a turn of the event loop until its
+    // message box runs one: that is where the stop is taken.
+    const bool read =
+        waitForRead(watch, QFile::encodeName(SettingsStore::fileName(version)), 30000);
+    ::close(watch);
+    ::kill(pid_t(serivox.processId()), SIGTERM);
+    ASSERT_TRUE(serivox.waitForFinished(30000));
+    ASSERT_TRUE(read) << "the settings file was never read";
+    EXPECT_EQ(serivox.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(serivox.exitCode(), 0);
+
+    const SavedSettings saved = SettingsStore(profile.settingsFile(version)).read();
+    EXPECT_TRUE(saved.Width.has_value()) << "nothing was saved";
+    EXPECT_EQ(saved.comPort, 0);
+    EXPECT_EQ(saved.baudRate, 9600);
+    EXPECT_EQ(saved.Echo1, true);
+    EXPECT_EQ(saved.CopyToSend1, true);
+    EXPECT_EQ(saved.sendData, QStringLiteral("SET BT NAME tester"));
+}
 
 } // namespace

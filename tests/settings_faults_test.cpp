@@ -9,8 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRandomGenerator>
 #include <QSettings>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -144,6 +151,106 @@ TEST_F(SettingsFaultTest, AReadOnlyFolderIsReadAndLeftAsItWas)
     EXPECT_TRUE(prompts.messages.isEmpty());
     QFile::setPermissions(profile.settingsDir(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// What the program writes on its error channel while this lives.
+class ErrorChannel {
+public:
+    ErrorChannel()
+    {
+        m_file.open();
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        ::dup2(m_file.handle(), STDERR_FILENO);
+    }
+    ~ErrorChannel() { restore(); }
+    QByteArray text()
+    {
+        restore();
+        QFile file(m_file.fileName());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
+// A settings file linked to a named pipe (or a device) is read as no file and never written
+// through; at exit the program says once, on its error channel, why nothing was saved.
+TEST_F(SettingsFaultTest, ASettingsFileLinkedToAPipeIsNotWrittenAndTheReasonIsSaidOnce)
+{
+    const QString pipe = profile.configHome() + QStringLiteral("/pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pipe, settingsFile()));
+    expectFirstStartDefaults();
+    ErrorChannel errors;
+    window->close();
+    EXPECT_EQ(errors.text().toStdString(),
+              QStringLiteral("Serivox: settings not saved: %1 links to %2, which is a named pipe, "
+                             "not a file\n")
+                  .arg(settingsFile(), pipe)
+                  .toStdString());
+    EXPECT_TRUE(QFileInfo(settingsFile()).isSymLink());
+    struct stat end {};
+    ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &end), 0);
+    EXPECT_TRUE(S_ISFIFO(end.st_mode)) << "the pipe was replaced";
+}
+
+// Killed while it writes its settings (SIGKILL just after SIGTERM), the program leaves its
+// temporary behind, and older builds left the lock files of Qt's settings class too. The next
+// start removes them; never those a live process holds (another instance writing at its
+// exit), nor files a person made.
+TEST_F(SettingsFaultTest, LeftoversOfKilledWritesGoAtTheNextStart)
+{
+    profile.writeSettings(thisVersion, "[General]\nBaud Rate=9600\n");
+    const QDir folder(profile.settingsDir());
+    const auto make = [&](const char* name, const QByteArray& content = {}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    make("Serivox V1.10.ini.a1B2c3", "[General]\nBaud");
+    make("Serivox V1.10.ini.a1B2c3.lock", "2147483000\nserivox\nsomewhere\n");
+    make("Serivox V1.10.ini.Qx7Zp0");
+    make("Serivox V1.10.ini.Qx7Zp0.K2mN4b");
+    make("Serivox V1.10.ini.lock");
+
+    make("Serivox V1.10.ini.Live01");
+    const int writing = ::open(
+        QFile::encodeName(folder.filePath("Serivox V1.10.ini.Live01")).constData(), O_RDONLY);
+    ASSERT_EQ(::flock(writing, LOCK_EX), 0);
+    QLockFile held(folder.filePath(QStringLiteral("Serivox V1.10.ini.Held22.lock")));
+    ASSERT_TRUE(held.tryLock(0));
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(folder.filePath("Serivox V1.10.ini.Pipe33")).constData(), 0600),
+        0);
+
+    const QStringList persons = {"Serivox V1.10.ini.backup", "Serivox V1.10.ini.bak",
+                                 "Serivox V1.11.ini.a1B2c3", "notes.a1B2c3"};
+    for (const QString& name : persons)
+        make(name.toLatin1().constData(), "kept");
+
+    plug(1);
+    showWindow();
+    EXPECT_EQ(window->windowTitle(), "Serivox COM1 9600 8N1- Online");
+    QStringList left = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QStringList expected =
+        persons + QStringList{"Serivox V1.10.ini", "Serivox V1.10.ini.Live01",
+                              "Serivox V1.10.ini.Held22.lock", "Serivox V1.10.ini.Pipe33"};
+    left.sort();
+    expected.sort();
+    EXPECT_EQ(left, expected);
+    ::close(writing);
 }
 
 } // namespace

@@ -161,6 +161,57 @@ TEST_F(StartUpTest, SavedPortAndOptionsAreAllTakenUp)
     EXPECT_EQ(hexOf(module.read(100)), "");
 }
 
+// Texts from the file reach the module only as the boxes show them: a command hidden behind
+// a CR in the saved MAC box text or send box text never goes on the wire.
+TEST_F(StartUpTest, ControlCharactersInTheFileNeverReachTheWire)
+{
+    PtyPeer& module = plug(1);
+    profile.writeSettings(thisVersion, "[General]\n"
+                                       "MAC Address=\"00:07:80:12:34:56\\rSET RESET\\r\"\n"
+                                       "Send Data=AT\\rSET RESET\\x1b\n"
+                                       "Log Directory=/tmp/logs\\nx\n");
+    showWindow();
+    EXPECT_EQ(macBoxText(), "Unknown MAC     ");
+    EXPECT_EQ(sendBoxText(), "ATSET RESET");
+    EXPECT_EQ(core().st.logDirectory, "");
+    click("CALL");
+    click("SendData");
+    const QByteArray expected = "\rCALL Unknown MAC      1101 RFCOMM\r\n\rATSET RESET\r\n";
+    EXPECT_EQ(hexOf(module.readExactly(expected.size())), hexOf(expected));
+    EXPECT_EQ(hexOf(module.read(100)), "");
+}
+
+struct MacTextCase {
+    const char* name;
+    const char* saved;
+    const char* shown;
+};
+
+void PrintTo(const MacTextCase& c, std::ostream* os) { *os << c.name; }
+
+class SavedMacTextTest : public StartUpTest, public ::testing::WithParamInterface<MacTextCase> {};
+
+// The MAC box takes back an address of its own form, and nothing else.
+TEST_P(SavedMacTextTest, ComesBackOnlyAsAnAddress)
+{
+    plug(1);
+    profile.writeSettings(thisVersion,
+                          QByteArray("[General]\nMAC Address=") + GetParam().saved + "\n");
+    showWindow();
+    EXPECT_EQ(macBoxText(), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SavedMacTextTest,
+    ::testing::Values(MacTextCase{"Address", "00:07:80:AB:cd:EF", "00:07:80:AB:cd:EF"},
+                      MacTextCase{"ShortAddress", "00:07:80:12:34", "Unknown MAC     "},
+                      MacTextCase{"BlankAfter", "\"00:07:80:12:34:56 \"", "Unknown MAC     "},
+                      MacTextCase{"OtherSeparators", "00-07-80-12-34-56", "Unknown MAC     "},
+                      MacTextCase{"NotHex", "00:07:80:12:34:5G", "Unknown MAC     "},
+                      MacTextCase{"LineEndAfter", "00:07:80:12:34:56\\n", "Unknown MAC     "},
+                      MacTextCase{"Empty", "", "Unknown MAC     "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(StartUpTest, ExitWhileOfflineSavesPortZeroAndTheNextStartWaitsForComOne)
 {
     showWindow(); // COM1 is not there

@@ -4,6 +4,7 @@
 #include "QuitOnSignals.h"
 #include "TMain.h"
 #include "TerminalTexts.h"
+#include "XdgFolders.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
 {
     // Before anything is written: a file that cannot grow must not end the program.
     ignoreSignalsOfFailedWrites();
+    ignoreRelativeXdgFolders();
     QApplication app(argc, argv);
     QApplication::setApplicationName(texts::appTitle);
     QApplication::setApplicationVersion(QStringLiteral(SERIVOX_VERSION));

@@ -1,11 +1,12 @@
 #include "PortsFolder.h"
 
+#include "XdgFolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QSet>
-#include <QStandardPaths>
 
 namespace {
 
@@ -45,11 +46,7 @@ QHash<QString, QString> stableLinksByDevice()
 
 PortsFolder::PortsFolder(QString dir) : m_dir(std::move(dir)) {}
 
-QString PortsFolder::defaultLocation()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Serivox/ports");
-}
+QString PortsFolder::defaultLocation() { return serivoxConfigFolder() + QStringLiteral("/ports"); }
 
 QList<PresentDevice> PortsFolder::systemDevices()
 {

@@ -24,7 +24,7 @@ public:
 
     explicit PortsFolder(QString dir = defaultLocation());
 
-    // $XDG_CONFIG_HOME/Serivox/ports, by default ~/.config/Serivox/ports.
+    // $XDG_CONFIG_HOME/Serivox/ports, by default ~/.config/Serivox/ports (XdgFolders.h).
     static QString defaultLocation();
     // The serial devices this machine has, without the system console.
     static QList<PresentDevice> systemDevices();

@@ -1,5 +1,6 @@
 #include "AddressCapture.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 std::optional<QString> inquiryAddress(const QString& line)
@@ -11,4 +12,11 @@ std::optional<QString> inquiryAddress(const QString& line)
         return std::nullopt;
     constexpr qsizetype addressLength = 17; // 00:07:80:12:34:56
     return line.mid(std::max<qsizetype>(0, colon - 2), addressLength);
+}
+
+bool isMacAddress(const QString& text)
+{
+    static const QRegularExpression address(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5}")));
+    return address.match(text).hasMatch();
 }

@@ -1,11 +1,17 @@
 #include "SettingsStore.h"
 
+#include "FileReplacement.h"
+#include "IniText.h"
+#include "XdgFolders.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryFile>
-#include <cstdio>
+#include <cstdint>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <variant>
 
 namespace {
@@ -50,38 +56,61 @@ const StoredValue storedValues[] = {
     {"Log Directory", &S::logDirectory},
 };
 
-// A value read from the file is text; one this program wrote in this run comes back as it
-// was written. Anything else (a list, a value of another kind) is not one of ours.
-std::optional<QString> textOf(const QVariant& value)
+// Numbers are written in decimal, and read so: no other notation ("0x1", "1e3").
+std::optional<qint64> numberOf(const std::optional<QString>& text)
 {
-    if (value.typeId() != QMetaType::QString)
-        return std::nullopt;
-    return value.toString();
-}
-
-std::optional<int> integerOf(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::Int)
-        return value.toInt();
-    const std::optional<QString> text = textOf(value);
     bool ok = false;
-    const int number = text ? text->toInt(&ok) : 0;
-    return ok ? std::optional<int>(number) : std::nullopt;
+    const qint64 number = text ? text->toLongLong(&ok, 10) : 0;
+    return ok ? std::optional<qint64>(number) : std::nullopt;
 }
 
-std::optional<bool> flagOf(const QVariant& value)
+std::optional<int> integerOf(const std::optional<QString>& text)
 {
-    const std::optional<int> number = integerOf(value);
-    return number ? std::optional<bool>(*number != 0) : std::nullopt;
+    const std::optional<qint64> number = numberOf(text);
+    if (!number || *number < std::numeric_limits<int>::min() ||
+        *number > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(*number);
+}
+
+// A flag is a 32-bit value: any that is not 0 is on, up to 4294967295 (and a negative one,
+// which stands for the same bits).
+std::optional<bool> flagOf(const std::optional<QString>& text)
+{
+    const std::optional<qint64> number = numberOf(text);
+    if (!number || *number < std::numeric_limits<std::int32_t>::min() ||
+        *number > std::numeric_limits<std::uint32_t>::max())
+        return std::nullopt;
+    return *number != 0;
+}
+
+// The file's bytes, when it is a plain file (through links) of a size this program writes.
+// A device or a named pipe is not even opened: opening one can block, or act on a port.
+std::optional<QByteArray> smallFileText(const QString& path, qint64 largest)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat entry {};
+    if (::stat(name.constData(), &entry) != 0 || !S_ISREG(entry.st_mode) || entry.st_size > largest)
+        return std::nullopt;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray text;
+    struct stat opened {};
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)) {
+        QFile file;
+        if (file.open(fd, QIODevice::ReadOnly))
+            text = file.read(largest + 1);
+    }
+    ::close(fd);
+    if (text.size() > largest)
+        return std::nullopt;
+    return text;
 }
 
 } // namespace
 
-QString SettingsStore::defaultFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Serivox");
-}
+QString SettingsStore::defaultFolder() { return serivoxConfigFolder(); }
 
 QString SettingsStore::fileName(const QString& versionText)
 {
@@ -96,20 +125,15 @@ QStringList SettingsStore::valueNames()
     return names;
 }
 
-bool SettingsStore::isReadable() const
-{
-    const QFileInfo file(m_filePath);
-    return file.isFile() && file.size() <= largestFileBytes;
-}
-
 SavedSettings SettingsStore::read() const
 {
     SavedSettings values;
-    if (!isReadable())
+    const std::optional<QByteArray> text = smallFileText(m_filePath, largestFileBytes);
+    if (!text)
         return values;
-    const QSettings file(m_filePath, QSettings::IniFormat);
+    const IniSection file = generalSection(*text);
     for (const StoredValue& stored : storedValues) {
-        const QVariant value = file.value(QString::fromLatin1(stored.name));
+        const std::optional<QString> value = file.value(QString::fromLatin1(stored.name));
         std::visit(
             [&](auto field) {
                 using Field = std::remove_reference_t<decltype(values.*field)>;
@@ -118,42 +142,22 @@ SavedSettings SettingsStore::read() const
                 else if constexpr (std::is_same_v<Field, std::optional<bool>>)
                     values.*field = flagOf(value);
                 else
-                    values.*field = textOf(value);
+                    values.*field = value;
             },
             stored.field);
     }
     return values;
 }
 
-// The values are written to a new file beside the old one, which then takes the old one's
-// place in one step: the old file stays whole until the new one is complete, and nothing of
-// the old file is carried over but the values this program knows.
-bool SettingsStore::write(const SavedSettings& values) const
+bool SettingsStore::write(const SavedSettings& values, QString* why) const
 {
-    const SavedSettings complete = withOldValues(values);
-    // A settings file that is a link to another place is replaced there; the link stays.
-    const QFileInfo old(m_filePath);
-    const QString target = old.isSymLink() ? old.symLinkTarget() : m_filePath;
-    QDir().mkpath(QFileInfo(target).absolutePath());
-    QTemporaryFile newFile(target + QStringLiteral(".XXXXXX"));
-    if (!newFile.open())
-        return false;
-    if (old.exists())
-        newFile.setPermissions(old.permissions());
-    newFile.close();
-    {
-        QSettings file(newFile.fileName(), QSettings::IniFormat);
-        writeValues(file, complete);
-        file.sync();
-        if (file.status() != QSettings::NoError)
-            return false;
-    }
-    if (std::rename(QFile::encodeName(newFile.fileName()).constData(),
-                    QFile::encodeName(target).constData()) != 0)
-        return false;
-    newFile.setAutoRemove(false);
-    return true;
+    const QByteArray text = fileText(withOldValues(values));
+    // The settings folder is made when missing; no other folder ever is.
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    return replaceFile(m_filePath, text, why);
 }
+
+void SettingsStore::removeLeftovers() const { removeLeftoverTemporaries(m_filePath); }
 
 // A value this run has none of (the window's placement when there is no window) keeps what
 // the old file held.
@@ -171,8 +175,9 @@ SavedSettings SettingsStore::withOldValues(const SavedSettings& values) const
     return complete;
 }
 
-void SettingsStore::writeValues(QSettings& file, const SavedSettings& values)
+QByteArray SettingsStore::fileText(const SavedSettings& values)
 {
+    QByteArray text = generalSectionHeader();
     for (const StoredValue& stored : storedValues) {
         const QString name = QString::fromLatin1(stored.name);
         std::visit(
@@ -182,10 +187,13 @@ void SettingsStore::writeValues(QSettings& file, const SavedSettings& values)
                     return;
                 using Value = std::remove_cvref_t<decltype(*value)>;
                 if constexpr (std::is_same_v<Value, bool>)
-                    file.setValue(name, *value ? 1 : 0);
+                    text += iniLine(name, *value ? QStringLiteral("1") : QStringLiteral("0"));
+                else if constexpr (std::is_same_v<Value, int>)
+                    text += iniLine(name, QString::number(*value));
                 else
-                    file.setValue(name, *value);
+                    text += iniLine(name, *value);
             },
             stored.field);
     }
+    return text;
 }

@@ -2,10 +2,12 @@
 // port opened with them.
 #include "TerminalCore.h"
 
+#include "AddressCapture.h"
 #include "SettingsStore.h"
 #include "TerminalTexts.h"
 
 #include <QDir>
+#include <cstdio>
 
 namespace {
 
@@ -57,6 +59,28 @@ constexpr SavedNumber savedNumbers[] = {
     {&SavedSettings::stopBits, &S::stopBits, [](int bits) { return bits == 1 || bits == 2; }},
 };
 
+// Texts from the file go where a person would have typed them: the MAC box's into module
+// commands, the send box's to the module. They are taken only in the form those boxes hold,
+// so nothing hidden in the file (a CR with a command after it) ever reaches the wire.
+std::optional<QString> restoredMacText(const std::optional<QString>& saved)
+{
+    return saved && isMacAddress(*saved) ? saved : std::nullopt;
+}
+
+QString withoutControlCharacters(QString text)
+{
+    text.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    return text;
+}
+
+// The capture folder is one the file dialog chose: a full path.
+std::optional<QString> restoredFolder(const std::optional<QString>& saved)
+{
+    const bool usable =
+        saved && saved->startsWith(QLatin1Char('/')) && withoutControlCharacters(*saved) == *saved;
+    return usable ? saved : std::nullopt;
+}
+
 // The tool bars saved as shown are toggled on in this order.
 constexpr bool TerminalState::*toolBarFlags[] = {&S::SPP1, &S::BGIO1, &S::HID1, &S::GainSpan1};
 
@@ -76,7 +100,9 @@ void TerminalCore::FormShow(MainWindowSide* window)
     setStartDefaults();
     presetOptions();
 
-    const SavedSettings saved = SettingsStore(settingsFile()).read();
+    const SettingsStore store(settingsFile());
+    store.removeLeftovers();
+    const SavedSettings saved = store.read();
     restore(saved, window);
     if (window)
         for (bool TerminalState::*shown : toolBarFlags)
@@ -86,7 +112,7 @@ void TerminalCore::FormShow(MainWindowSide* window)
     set_com(1);
     if (window)
         window->FormResize();
-    setSendBox(saved.sendData.value_or(QString()));
+    setSendBox(withoutControlCharacters(saved.sendData.value_or(QString())));
 }
 
 void TerminalCore::setStartDefaults()
@@ -118,8 +144,8 @@ void TerminalCore::restore(const SavedSettings& saved, MainWindowSide* window)
         if (value && row.usable(*value))
             st.*row.field = *value;
     }
-    if (saved.macAddress)
-        setMacText(*saved.macAddress);
+    if (const std::optional<QString> mac = restoredMacText(saved.macAddress))
+        setMacText(*mac);
     for (const SavedFlag& row : savedFlags) {
         const std::optional<bool>& value = saved.*row.saved;
         if (!value)
@@ -128,8 +154,8 @@ void TerminalCore::restore(const SavedSettings& saved, MainWindowSide* window)
         if (row.flag == &S::MUX1 && st.MUX1)
             MUX1Click();
     }
-    if (saved.logDirectory)
-        st.logDirectory = *saved.logDirectory;
+    if (const std::optional<QString> folder = restoredFolder(saved.logDirectory))
+        st.logDirectory = *folder;
     emit optionsChanged();
 }
 
@@ -152,8 +178,11 @@ void TerminalCore::FormDestroy(const MainWindowSide* window)
 {
     if (st.portNumber != 0)
         m_io.c_close();
-    // A file that cannot be written loses this run's settings, and nothing else.
-    SettingsStore(settingsFile()).write(currentSettings(window));
+    // A file that cannot be written loses this run's settings, and nothing else. The window
+    // has gone by now: the reason goes to the error channel, once.
+    QString why;
+    if (!SettingsStore(settingsFile()).write(currentSettings(window), &why))
+        std::fprintf(stderr, "Serivox: settings not saved: %s\n", qPrintable(why));
 }
 
 SavedSettings TerminalCore::currentSettings(const MainWindowSide* window) const

@@ -287,10 +287,12 @@ void TMain::showEvent(QShowEvent* event)
     QMetaObject::invokeMethod(
         this,
         [this] {
+            m_settings = Settings::Starting;
             m_core->FormShow(this);
-            m_settings = Settings::Read;
             // Typing goes to the module from the start: the terminal list takes the keyboard.
             m_listBox->setFocus();
+            if (std::exchange(m_settings, Settings::Read) == Settings::CloseWhenStarted)
+                close();
         },
         Qt::QueuedConnection);
 }
@@ -303,6 +305,14 @@ void TMain::closeEvent(QCloseEvent* event)
     if (m_core->gate().pausing()) {
         event->ignore();
         m_core->gate().run([this] { close(); });
+        return;
+    }
+    // Asked to close during start-up (a stop signal while its message about the port shows),
+    // the window closes when start-up has ended, and saves as after any other start. When
+    // the program is quitting, start-up's dialogs return at once.
+    if (m_settings == Settings::Starting || m_settings == Settings::CloseWhenStarted) {
+        event->ignore();
+        m_settings = Settings::CloseWhenStarted;
         return;
     }
     // The receive loop ends with the window: it must not reopen the port once closed.

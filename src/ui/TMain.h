@@ -99,7 +99,8 @@ private:
     TAbout_Form* m_about = nullptr;
     HelpViewer* m_helpViewer = nullptr;
     bool m_shown = false;
-    enum class Settings { NotRead, Read, Saved } m_settings = Settings::NotRead;
+    enum class Settings { NotRead, Starting, CloseWhenStarted, Read, Saved };
+    Settings m_settings = Settings::NotRead;
     TSettings* m_timeoutsDialog = nullptr;
     std::unique_ptr<WindowPrinting> m_printing;
 };

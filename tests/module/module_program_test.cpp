@@ -220,6 +220,36 @@ TEST_F(ModuleProgram, TakesOverALeftoverLinkButNotALiveOne)
     ASSERT_TRUE(first.waitForFinished(patienceMs));
 }
 
+// Without --ports the module links itself in the ports folder the terminal uses: a relative
+// XDG_CONFIG_HOME is ignored there as it is by the terminal, not made in the working folder.
+TEST_F(ModuleProgram, IgnoresARelativeConfigFolderAsTheTerminalDoes)
+{
+    const QString home = m_dir.path() + QStringLiteral("/home");
+    const QString work = m_dir.path() + QStringLiteral("/work");
+    QDir().mkpath(home);
+    QDir().mkpath(work);
+    QProcess module;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("relative/config"));
+    module.setProcessEnvironment(env);
+    module.setWorkingDirectory(work);
+    module.start(
+        QStringLiteral(SERIVOX_MODULE_BINARY),
+        {QStringLiteral("--stop-with-parent"), QStringLiteral("--com"), QStringLiteral("3")});
+    QElapsedTimer clock;
+    clock.start();
+    while (!module.canReadLine() && module.state() != QProcess::NotRunning &&
+           clock.elapsed() < patienceMs)
+        module.waitForReadyRead(100);
+    const QString printed = QString::fromLocal8Bit(module.readLine()).trimmed();
+    module.terminate();
+    ASSERT_TRUE(module.waitForFinished(patienceMs));
+    EXPECT_TRUE(printed.endsWith(QStringLiteral("(link %1/.config/Serivox/ports/COM3)").arg(home)))
+        << printed.toStdString();
+    EXPECT_EQ(QDir(work).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+}
+
 // The terminal retunes the line after SET CONTROL BAUD; a module told to follow the line
 // takes the speed the terminal set as its own.
 TEST_F(ModuleProgram, FollowsTheSpeedTheTerminalSetsOnTheLine)

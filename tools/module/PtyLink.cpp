@@ -1,5 +1,7 @@
 #include "PtyLink.h"
 
+#include "XdgFolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,13 +36,7 @@ QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 } // namespace
 
-QString defaultPortsDir()
-{
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty())
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/Serivox/ports");
-}
+QString defaultPortsDir() { return serivoxConfigFolder() + QStringLiteral("/ports"); }
 
 PtyLink::~PtyLink()
 {

@@ -40,5 +40,6 @@ private:
     QString m_error;
 };
 
-// The user's ports folder: $XDG_CONFIG_HOME/Serivox/ports, else ~/.config/Serivox/ports.
+// The user's ports folder: $XDG_CONFIG_HOME/Serivox/ports, else ~/.config/Serivox/ports, found
+// as the terminal finds it.
 QString defaultPortsDir();

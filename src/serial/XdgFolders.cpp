@@ -1,0 +1,34 @@
+#include "XdgFolders.h"
+
+#include <QDir>
+
+namespace {
+
+// The XDG variables that name a folder. XDG_CONFIG_DIRS and XDG_DATA_DIRS are lists, which
+// their readers already check entry by entry.
+constexpr const char* folderVariables[] = {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME",
+                                           "XDG_STATE_HOME", "XDG_RUNTIME_DIR"};
+
+// The variable's folder, or an empty text when the rules say to ignore it.
+QString absoluteFolder(const char* variable)
+{
+    const QString value = qEnvironmentVariable(variable);
+    return QDir::isAbsolutePath(value) ? value : QString();
+}
+
+} // namespace
+
+QString serivoxConfigFolder()
+{
+    QString home = absoluteFolder("XDG_CONFIG_HOME");
+    if (home.isEmpty())
+        home = QDir::homePath() + QStringLiteral("/.config");
+    return home + QStringLiteral("/Serivox");
+}
+
+void ignoreRelativeXdgFolders()
+{
+    for (const char* variable : folderVariables)
+        if (qEnvironmentVariableIsSet(variable) && absoluteFolder(variable).isEmpty())
+            qunsetenv(variable);
+}
