@@ -86,7 +86,11 @@ public:
             m_profile.link(port, m_modules.back()->devicePath());
         }
         m_profile.link(probedPorts, m_profile.configHome() + QStringLiteral("/gone"));
-        m_window = std::make_unique<TMain>(m_profile.platform(m_clock), &m_prompts);
+        // The program's own pause and devices, which pace and probe as it does.
+        TerminalPlatform platform = m_profile.platform(m_clock);
+        platform.pause = realPause();
+        platform.makeDevice = {};
+        m_window = std::make_unique<TMain>(std::move(platform), &m_prompts);
         m_window->show();
         if (!QTest::qWaitForWindowExposed(m_window.get()))
             std::puts("the window was never shown");

@@ -173,6 +173,26 @@ INSTANTIATE_TEST_SUITE_P(
         NotAPortCase{"missingDevice", [](const QString& home) { return home + "/ttyUSB0"; },
                      "COM1 is linked to %1, which is not present: plug the device in, or link "
                      "COM1 to another device."},
+        NotAPortCase{"linkLoop",
+                     [](const QString& home) {
+                         // COM1 -> COM2 -> COM1
+                         const QString ports = home + "/Serivox/ports";
+                         QFile::link(ports + "/COM1", ports + "/COM2");
+                         return ports + "/COM2";
+                     },
+                     "COM1 is linked to %1, and the links from there go round in a loop: link "
+                     "COM1 to a device."},
+        NotAPortCase{"portsFolderIsAFile",
+                     [](const QString& home) {
+                         // No link can be made in it.
+                         const QString ports = home + "/Serivox/ports";
+                         QDir(ports).removeRecursively();
+                         QFile file(ports);
+                         file.open(QIODevice::WriteOnly);
+                         return ports;
+                     },
+                     "The ports folder %dir is not a folder, so no port has a device: move it "
+                     "away and link COM1 to a device in a folder of that name."},
         NotAPortCase{"regularFile",
                      [](const QString& home) {
                          QFile file(home + "/notes.txt");
