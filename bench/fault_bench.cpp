@@ -8,6 +8,7 @@
 #include "FaultProbes.h"
 #include "PtyPeer.h"
 #include "ScriptedPrompts.h"
+#include "StallMeter.h"
 #include "TMain.h"
 #include "TestProfile.h"
 
@@ -25,30 +26,6 @@
 #include <vector>
 
 namespace {
-
-// The longest gap between two turns of the event loop, seen by a 2 ms timer.
-class StallMeter : public QObject {
-public:
-    StallMeter()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            worstMs = std::max(worstMs, double(m_since.nsecsElapsed()) / 1e6);
-            m_since.restart();
-        });
-        restart();
-        m_timer.start(2);
-    }
-    void restart()
-    {
-        worstMs = 0;
-        m_since.start();
-    }
-    double worstMs = 0;
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_since;
-};
 
 // The window in a throw-away profile, with a module on a pseudo-terminal as COM1.
 struct Bench {

@@ -161,6 +161,28 @@ TEST(HelpTopicsTest, EveryContextAndEveryLinkLeadsToAPlaceInTheHelp)
     EXPECT_EQ(helpTopic(QStringLiteral("Serivox.chm"), 999), helpTopic("Serivox.chm", 1));
 }
 
+// The help window belongs to the main window, but F1 in it is about the help, not about the
+// main window; a dialog without a topic of its own opens nothing.
+TEST_F(HelpTest, F1InTheHelpWindowShowsHowToUseTheHelp)
+{
+    click("ShowHelp");
+    QTest::keyClick(viewer()->findChild<QWidget*>("HelpText"), Qt::Key_F1);
+    EXPECT_EQ(shownContext(), helpViewerContext);
+    EXPECT_EQ(viewer()->source().toString(), "qrc:/Serivox.chm/using-help.html");
+    EXPECT_TRUE(viewer()->shownText().startsWith("Using the help"));
+}
+
+TEST_F(HelpTest, F1InTheAboutDialogOpensNothing)
+{
+    TAbout_Form* about = window->aboutForm();
+    QTimer::singleShot(0, about, [about] {
+        QTest::keyClick(about->findChild<QPushButton*>("AboutClose"), Qt::Key_F1);
+        about->reject();
+    });
+    click("About");
+    EXPECT_EQ(shownContext(), 0);
+}
+
 struct F1Case {
     const char* name;
     const char* control; // the control with the keyboard, or the open menu

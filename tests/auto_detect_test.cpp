@@ -1,6 +1,8 @@
 // Auto Detect: the COM menu shows only the ports that open, the port in use is closed for the
 // probing and opened again, and clearing the tick shows every port again.
 #include "CoreFixture.h"
+#include "OpenFiles.h"
+#include "OtherProgram.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -208,6 +210,25 @@ TEST_F(AutoDetectTest, APortInUseThatWentAwayIsHiddenAndReportedWhenItCannotReop
     EXPECT_EQ(prompts.messages, QStringList{"Unable to Open Port COM3"});
     EXPECT_EQ(core->panel(0), "COM3 - OffLine");
     EXPECT_EQ(core->marks().port, 3); // still the port in use, though its item is hidden
+}
+
+// Who else holds the ports is looked up in one pass over the processes, for every probe and
+// the reopening of the port in use together: a pass per probe held the window for seconds.
+TEST_F(AutoDetectTest, OneLookThroughTheProcessesServesEveryProbe)
+{
+    build({{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 25, 100}, {}, {13, 14}});
+    OtherProgram reader4(peers[4]->devicePath());
+    OtherProgram reader25(peers[25]->devicePath());
+    startUp();
+    core->set_comx(3, 1);
+    const int passesBefore = deviceOpenerScans();
+
+    core->AutoDetect1Click();
+
+    EXPECT_EQ(deviceOpenerScans() - passesBefore, 1);
+    EXPECT_EQ(shownPorts(), (std::vector{1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12, 100}));
+    EXPECT_EQ(core->panel(0), "COM3 115200 8N1- Online");
+    EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
 TEST_F(AutoDetectTest, AnAdapterPluggedInAfterStartGetsANumberAndIsFound)

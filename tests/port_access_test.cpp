@@ -1,6 +1,8 @@
 // Who may open a port: the device must be there, be a serial device, be ours to open, and
 // not be held by another program (a lock file of a live process, or an open descriptor).
 #include "CoreFixture.h"
+#include "OpenFiles.h"
+#include "OtherProgram.h"
 #include "QtPrinters.h"
 #include "QtSerialDevice.h"
 #include "SettingsStore.h"
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
@@ -24,28 +27,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Another program: `sleep` with the device as its standard input, so that /proc shows a
-// process other than the test holding it.
-class OtherProgram {
-public:
-    explicit OtherProgram(const QString& holding = QStringLiteral("/dev/null"))
-    {
-        m_process.setStandardInputFile(holding);
-        m_process.start(QStringLiteral("sleep"), {QStringLiteral("600")});
-        m_process.waitForStarted(10000);
-    }
-    ~OtherProgram() { end(); }
-    pid_t pid() const { return pid_t(m_process.processId()); }
-    void end()
-    {
-        m_process.kill();
-        m_process.waitForFinished(10000);
-    }
-
-private:
-    QProcess m_process;
-};
 
 QString lockName(const QString& devicePath)
 {
@@ -198,6 +179,26 @@ INSTANTIATE_TEST_SUITE_P(
         NotAPortCase{"missingDevice", [](const QString& home) { return home + "/ttyUSB0"; },
                      "COM1 is linked to %1, which is not present: plug the device in, or link "
                      "COM1 to another device."},
+        NotAPortCase{"linkLoop",
+                     [](const QString& home) {
+                         // COM1 -> COM2 -> COM1
+                         const QString ports = home + "/Serivox/ports";
+                         QFile::link(ports + "/COM1", ports + "/COM2");
+                         return ports + "/COM2";
+                     },
+                     "COM1 is linked to %1, and the links from there go round in a loop: link "
+                     "COM1 to a device."},
+        NotAPortCase{"portsFolderIsAFile",
+                     [](const QString& home) {
+                         // No link can be made in it.
+                         const QString ports = home + "/Serivox/ports";
+                         QDir(ports).removeRecursively();
+                         QFile file(ports);
+                         file.open(QIODevice::WriteOnly);
+                         return ports;
+                     },
+                     "The ports folder %dir is not a folder, so no port has a device: move it "
+                     "away and link COM1 to a device in a folder of that name."},
         NotAPortCase{"regularFile",
                      [](const QString& home) {
                          QFile file(home + "/notes.txt");
@@ -247,6 +248,47 @@ TEST_F(PortAccessTest, PermissionDeniedHasItsOwnAdvice)
                              "log in again), or ask for access to the device.")
                   .arg(path));
 }
+
+// A refused port is tried again on every receive tick, but the processes are looked through
+// once for the whole spell of refusals, and not again when the holder lets go.
+struct SpellCase {
+    const char* name;
+    std::function<std::shared_ptr<void>(const QString& device)> hold;
+};
+
+void PrintTo(const SpellCase& c, std::ostream* os) { *os << c.name; }
+
+class RefusalSpellTest : public PortAccessTest, public ::testing::WithParamInterface<SpellCase> {};
+
+TEST_P(RefusalSpellTest, TheProcessesAreLookedThroughOncePerSpell)
+{
+    PtyPeer& module = plug(1);
+    std::shared_ptr<void> holder = GetParam().hold(module.devicePath());
+    const int passesBefore = deviceOpenerScans();
+    EXPECT_FALSE(reasonOpeningCom1().isEmpty());
+    tick(50);
+    EXPECT_FALSE(core->io().isOpen());
+    EXPECT_EQ(deviceOpenerScans() - passesBefore, 1);
+
+    holder.reset();
+    EXPECT_TRUE(tickUntil([&] { return core->io().isOpen(); }));
+    EXPECT_EQ(deviceOpenerScans() - passesBefore, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Holders, RefusalSpellTest,
+    ::testing::Values(
+        // Found by the look, and named.
+        SpellCase{"anotherProgram",
+                  [](const QString& device) { return std::make_shared<OtherProgram>(device); }},
+        // Held where the look finds nobody to name: another port of this very process.
+        SpellCase{"nobodyToName",
+                  [](const QString& device) {
+                      auto port = std::make_shared<QSerialPort>(device);
+                      EXPECT_TRUE(port->open(QIODevice::ReadWrite));
+                      return port;
+                  }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Asked to stop by the session (or Ctrl+C, or a closed terminal), the program closes its
 // port on the way out, which removes the port's lock file.

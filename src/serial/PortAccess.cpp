@@ -1,5 +1,7 @@
 #include "PortAccess.h"
 
+#include "OpenFiles.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -100,6 +102,5 @@ bool PortAccess::claim(const QString& path, termios* own, QString* why)
         release();
         return false;
     }
-    m_users.deviceOpened();
     return true;
 }

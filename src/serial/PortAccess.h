@@ -22,6 +22,12 @@ public:
     // On success `own` holds the line settings the device has now.
     bool claim(const QString& path, termios* own, QString* why);
     void release();
+    // The port is open on the device claimed last.
+    void portOpened() { m_users.portOpened(); }
+    // Many devices are claimed one after another (see DeviceUsers).
+    void beginSurvey() { m_users.beginSurvey(); }
+    bool surveyFurther() { return m_users.surveyFurther(); }
+    void endSurvey() { m_users.endSurvey(); }
 
 private:
     QString openFailure(int error, const QString& path, dev_t device);

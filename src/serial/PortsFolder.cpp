@@ -7,13 +7,22 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QSet>
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
 
 namespace {
 
+// The path with every link followed, or an empty text when it leads nowhere: to nothing, or
+// round a loop of links (which Qt's canonical path passes back unresolved).
 QString canonical(const QString& path)
 {
-    const QString target = QFileInfo(path).canonicalFilePath();
-    return target.isEmpty() ? QString() : target;
+    char* real = ::realpath(QFile::encodeName(path).constData(), nullptr);
+    if (!real)
+        return {};
+    const QString target = QFile::decodeName(real);
+    std::free(real);
+    return target;
 }
 
 // The devices the kernel uses as the system console (for example ttyS0 on a virtual
@@ -84,6 +93,29 @@ QString PortsFolder::linkTarget(int n) const
     if (entry.isSymLink())
         return entry.symLinkTarget();
     return entry.exists() ? entry.absoluteFilePath() : QString();
+}
+
+QString PortsFolder::whyNoDevice(int n) const
+{
+    if (!isPortNumber(n))
+        return QStringLiteral("There is no port number %1.").arg(n);
+    const QString com = QStringLiteral("COM") + QString::number(n);
+    const QFileInfo folder(m_dir);
+    if (folder.exists() && !folder.isDir())
+        return QStringLiteral("The ports folder %1 is not a folder, so no port has a device: "
+                              "move it away and link %2 to a device in a folder of that name.")
+            .arg(m_dir, com);
+    const QString target = linkTarget(n);
+    if (target.isEmpty())
+        return QStringLiteral("No device is linked as %1 in %2.").arg(com, m_dir);
+    struct stat st;
+    if (::stat(QFile::encodeName(entryPath(n)).constData(), &st) != 0 && errno == ELOOP)
+        return QStringLiteral("%1 is linked to %2, and the links from there go round in a loop: "
+                              "link %1 to a device.")
+            .arg(com, target);
+    return QStringLiteral("%1 is linked to %2, which is not present: plug the device in, "
+                          "or link %1 to another device.")
+        .arg(com, target);
 }
 
 void PortsFolder::numberPresentDevices(const QList<PresentDevice>& devices)

@@ -38,6 +38,8 @@ public:
     QString devicePath(int n) const;
     // What the entry for port n points at, present or not; empty when there is no entry.
     QString linkTarget(int n) const;
+    // Why port n has no device (devicePath is empty), for a person to read.
+    QString whyNoDevice(int n) const;
     // Gives every present device that has no number yet the lowest free one.
     void numberPresentDevices(const QList<PresentDevice>& devices);
     // What a person needs to tell the adapters apart: path and description.

@@ -1,9 +1,9 @@
 #include "QtSerialDevice.h"
 
 #include <poll.h>
-#include <utility>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <utility>
 
 namespace {
 
@@ -132,6 +132,8 @@ bool QtSerialDevice::open(const QString& path, const LineSettings& settings, QSt
         applyBeforeOpen(settings, own);
         opened = openPort(path, &reason);
     }
+    if (opened)
+        m_access.portOpened();
     // The port holds the device now (or nobody does): the look at it can let go.
     m_access.release();
     if (!opened && why)

@@ -32,6 +32,9 @@ public:
     ReadOutcome read(QByteArray& bytes, int limitMs) override;
     void setArrivalNotice(std::function<void()> notice) override;
     void watchArrivals(bool watch) override;
+    void beginSurvey() override { m_access.beginSurvey(); }
+    bool surveyFurther() override { return m_access.surveyFurther(); }
+    void endSurvey() override { m_access.endSurvey(); }
 
 private:
     static bool checkSettings(const LineSettings& settings, QString* why);

@@ -36,6 +36,14 @@ public:
     // reads on a steady tick turns it off, so that the event loop is not woken for every
     // chunk the line brings; bytes then wait in the device until the next read.
     virtual void watchArrivals(bool watch) { (void)watch; }
+
+    // Between these, many devices are opened one after another and closed again (Auto Detect
+    // probing every port): what the device looks up before each open (who else holds it) is
+    // looked up once for all of them, a little at a time: surveyFurther() takes the look a step
+    // further and is false once it is complete.
+    virtual void beginSurvey() {}
+    virtual bool surveyFurther() { return false; }
+    virtual void endSurvey() {}
 };
 
 using SerialDeviceFactory = std::unique_ptr<SerialDevice> (*)();

@@ -11,20 +11,6 @@ namespace {
 
 constexpr int CR = 0x0D;
 
-// Why port n has no device to open.
-QString noDevice(const PortsFolder& ports, int port)
-{
-    if (!PortsFolder::isPortNumber(port))
-        return QStringLiteral("There is no port number %1.").arg(port);
-    const QString target = ports.linkTarget(port);
-    if (target.isEmpty())
-        return QStringLiteral("No device is linked as COM%1 in %2.")
-            .arg(QString::number(port), ports.dir());
-    return QStringLiteral("COM%1 is linked to %2, which is not present: plug the device in, "
-                          "or link COM%1 to another device.")
-        .arg(QString::number(port), target);
-}
-
 } // namespace
 
 Serial_io::Serial_io(const PortsFolder& ports, TerminalSink& terminal, Pause pause,
@@ -43,7 +29,7 @@ int Serial_io::c_open(int port, int baudRate, int dataBits, int parity, int stop
     m_timeouts = CommTimeouts{};
     const QString device = m_ports.devicePath(port);
     if (device.isEmpty()) {
-        m_lastOpenFailure = noDevice(m_ports, port);
+        m_lastOpenFailure = m_ports.whyNoDevice(port);
         return 0;
     }
     QString why;

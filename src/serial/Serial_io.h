@@ -49,6 +49,21 @@ public:
     // Whether the device watches the line between reads (see SerialDevice).
     void watchArrivals(bool watch);
 
+    // While a Survey lives, many ports are opened one after another and closed again (Auto
+    // Detect): who else holds their devices is looked up once for all of them, a step at a
+    // time while lookFurther() is true, or at once by the first open that needs it.
+    class Survey {
+    public:
+        explicit Survey(Serial_io& io) : m_io(io) { m_io.m_device->beginSurvey(); }
+        ~Survey() { m_io.m_device->endSurvey(); }
+        bool lookFurther() { return m_io.m_device->surveyFurther(); }
+        Survey(const Survey&) = delete;
+        Survey& operator=(const Survey&) = delete;
+
+    private:
+        Serial_io& m_io;
+    };
+
     // The pacing pause, for senders that keep silences of their own (guard times).
     void sleep(int ms) { m_pause(ms); }
 

@@ -4,6 +4,7 @@
 #include "UserPrompts.h"
 
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -12,6 +13,10 @@ namespace {
 constexpr int probeDataBits = 8;
 constexpr int probeParity = 0;
 constexpr int probeStopBits = 0;
+// Between two probes the window has its turn: the pause waits in the window's event loop
+// (see Pause.cpp), so that it paints and answers while a hundred ports are probed. What
+// else could start meanwhile (the receive tick, another handler) waits, as during a send.
+constexpr int windowTurnMs = 1;
 
 // A port is present when it exists, nobody else holds it and it takes the line settings.
 // Nothing is sent and nothing awaited. The probe never leaves the port held: a port that
@@ -39,10 +44,16 @@ void TerminalCore::AutoDetect1Click()
     }
 
     toggleOption(&TerminalState::AutoDetect1);
-    if (st.AutoDetect1)
+    // Who else holds the ports is looked up once, for all the probes and the reopening.
+    std::optional<Serial_io::Survey> survey;
+    if (st.AutoDetect1) {
+        survey.emplace(m_io);
+        while (survey->lookFurther())
+            m_io.sleep(windowTurnMs);
         probePorts();
-    else
+    } else {
         m_portItemsShown.showAll();
+    }
     emit portItemsShownChanged();
 
     if (portToRestore != 0)
@@ -56,6 +67,7 @@ void TerminalCore::probePorts()
     for (int port = PortsFolder::firstPort; port <= PortsFolder::lastPort; ++port) {
         try {
             m_portItemsShown.setPort(port, portOpens(m_io, port, st.baudRate));
+            m_io.sleep(windowTurnMs);
         } catch (const std::exception& error) {
             m_prompts.showMessage(QString::asprintf("Autodetect failure on com port %d!", port),
                                   QString::fromLocal8Bit(error.what()));

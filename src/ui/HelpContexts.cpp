@@ -42,12 +42,31 @@ void assignHelpContexts(QWidget* mainWindow)
     }
 }
 
+void setHelpContext(QWidget* widget, int context) { widget->setProperty(contextProperty, context); }
+
+namespace {
+
+// Dialogs and other top-level windows; not menus and box popups, which belong to the control
+// that opens them, nor floating tool bars, which belong to the main window.
+bool isWindowOfItsOwn(const QObject* object)
+{
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    if (!widget || !widget->isWindow())
+        return false;
+    const Qt::WindowType type = widget->windowType();
+    return type == Qt::Window || type == Qt::Dialog;
+}
+
+} // namespace
+
 int helpContextOf(const QObject* object)
 {
     for (; object; object = object->parent()) {
         const int context = object->property(contextProperty).toInt();
         if (context != 0)
             return context;
+        if (isWindowOfItsOwn(object))
+            return 0;
     }
     return 0;
 }

@@ -26,6 +26,7 @@ const HelpTopic helpTopics[] = {
     {37, "view-menu.html"},
     {38, "commands-menu.html"},
     {39, "help-menu.html"},
+    {helpViewerContext, "using-help.html"},
     {58, "terminal.html"},
 };
 

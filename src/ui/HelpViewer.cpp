@@ -1,5 +1,6 @@
 #include "HelpViewer.h"
 
+#include "HelpContexts.h"
 #include "HelpTopics.h"
 #include "TerminalTexts.h"
 
@@ -16,6 +17,8 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpViewer"));
     setWindowTitle(texts::appTitle + QStringLiteral(" Help"));
+    // F1 here tells how to use the help, not about the main window that owns this one.
+    setHelpContext(this, helpViewerContext);
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpText"));
 
