@@ -1,5 +1,6 @@
 #include "DownloadInput.h"
 
+#include "HandlerGate.h"
 #include "Pause.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <array>
+#include <memory>
 
 namespace {
 
@@ -61,8 +63,8 @@ bool inAMenu(const QWidget* widget)
 
 } // namespace
 
-DownloadInput::DownloadInput(QWidget* stopButton, std::function<void()> stop)
-    : m_stopButton(stopButton), m_stop(std::move(stop))
+DownloadInput::DownloadInput(HandlerGate& gate, QWidget* stopButton, std::function<void()> stop)
+    : m_gate(gate), m_stopButton(stopButton), m_stop(std::move(stop))
 {
     qApp->installEventFilter(this);
     setPausesTakeUserInput(true);
@@ -72,9 +74,6 @@ DownloadInput::~DownloadInput()
 {
     setPausesTakeUserInput(false);
     qApp->removeEventFilter(this);
-    for (Held& held : m_held)
-        if (held.receiver)
-            QCoreApplication::postEvent(held.receiver, held.event.release());
 }
 
 // The Stop button and the menus, and an open menu (or other popup) that has the keyboard.
@@ -90,15 +89,21 @@ bool DownloadInput::actsAtOnce(const QObject* receiver) const
            within(widget, QApplication::activePopupWidget());
 }
 
+// Input reaches the window only in the download's pauses; outside them (and when what was held
+// is delivered, after the download) it goes its usual way.
 bool DownloadInput::eventFilter(QObject* receiver, QEvent* event)
 {
-    if (!isHeldType(event->type()) || actsAtOnce(receiver))
+    if (!m_gate.pausing() || !isHeldType(event->type()) || actsAtOnce(receiver))
         return false;
     if (isEscape(event)) {
         if (event->type() == QEvent::KeyPress)
             m_stop();
         return true;
     }
-    m_held.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
+    std::shared_ptr<QEvent> copy(event->clone());
+    m_gate.run([receiver = QPointer<QObject>(receiver), copy] {
+        if (receiver)
+            QCoreApplication::sendEvent(receiver, copy.get());
+    });
     return true;
 }

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QEvent>
 #include <QObject>
 #include <QPointer>
 #include <functional>
-#include <memory>
-#include <vector>
 
+class HandlerGate;
 class QWidget;
 
 // What a person does while a file download runs. The download's pauses then deliver user
@@ -15,13 +13,14 @@ class QWidget;
 //  - input for the Stop button and for the menus acts at once, so that the button and File
 //    Exit stop the download (another menu item chosen runs after the download, held by the
 //    terminal core's HandlerGate like any handler entered during a send);
-//  - everything else (keys, clicks, the wheel, shortcuts) is held and delivered after the
-//    download, in its order, as it would have been behind a window the send blocked.
+//  - everything else (keys, clicks, the wheel, shortcuts) is held by the gate, like the
+//    handlers entered during the send, and delivered after the download in the order it
+//    came among them, as it would have been behind a window the send blocked.
 // It lives as long as the download.
 class DownloadInput : public QObject {
 public:
-    DownloadInput(QWidget* stopButton, std::function<void()> stop);
-    ~DownloadInput() override; // delivers what it held
+    DownloadInput(HandlerGate& gate, QWidget* stopButton, std::function<void()> stop);
+    ~DownloadInput() override;
     DownloadInput(const DownloadInput&) = delete;
     DownloadInput& operator=(const DownloadInput&) = delete;
 
@@ -31,11 +30,7 @@ protected:
 private:
     bool actsAtOnce(const QObject* receiver) const;
 
-    struct Held {
-        QPointer<QObject> receiver;
-        std::unique_ptr<QEvent> event;
-    };
+    HandlerGate& m_gate;
     QPointer<QWidget> m_stopButton;
     std::function<void()> m_stop;
-    std::vector<Held> m_held;
 };
