@@ -231,7 +231,7 @@ TEST_P(StopSignalTest, TheRealProgramRemovesItsLockFile)
     const QString lockPath = serivox.awaitLockFile(module.devicePath());
     ASSERT_FALSE(lockPath.isEmpty()) << "the port never opened";
 
-    ::kill(pid_t(serivox.process().processId()), GetParam());
+    ASSERT_TRUE(serivox.signal(GetParam())) << "the program had ended";
     ASSERT_TRUE(serivox.process().waitForFinished(30000));
     EXPECT_EQ(serivox.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(serivox.process().exitCode(), 0);

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QGenericPlugin>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -52,7 +53,12 @@ private:
     void answer(QWidget* modal)
     {
         if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            dialog->selectFile(m_file);
+            // As a person types it into the name box: selectFile leaves the box alone while
+            // the box has the keyboard.
+            if (auto* nameBox = dialog->findChild<QLineEdit*>())
+                nameBox->setText(m_file);
+            else
+                dialog->selectFile(m_file);
             QMetaObject::invokeMethod(dialog, "accept"); // as its Open button does
             return;
         }

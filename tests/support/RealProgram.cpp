@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <csignal>
 
 RealProgram::RealProgram(const QString& binary, const TestProfile& profile,
                          const QProcessEnvironment& extra)
@@ -25,6 +26,13 @@ RealProgram::~RealProgram()
         m_process.kill();
         m_process.waitForFinished(10000);
     }
+}
+
+bool RealProgram::signal(int signalNumber)
+{
+    // A process number of 0 would signal the test's own process group.
+    const qint64 pid = m_process.processId();
+    return pid > 0 && ::kill(pid_t(pid), signalNumber) == 0;
 }
 
 QString RealProgram::awaitLockFile(const QString& devicePath, int waitMs)

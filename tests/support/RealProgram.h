@@ -19,6 +19,9 @@ public:
 
     bool started() const { return m_started; }
     QProcess& process() { return m_process; }
+    // Sends the signal to the program; false (and nothing is sent) once it has ended, when
+    // it has no process number any more.
+    bool signal(int signalNumber);
     // The lock file that names the device and holds the program's process number on its first
     // line, once the program has opened the device; empty when it does not within `waitMs`.
     QString awaitLockFile(const QString& devicePath, int waitMs = 30000);
