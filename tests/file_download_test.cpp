@@ -303,8 +303,7 @@ QByteArray linesOf(int count, int length)
 const QuestionCase questionCases[] = {
     {"JustUnderAMinute", linesOf(4, 749), false, nullptr}, // 59.96 s
     {"ExactlyAMinute", linesOf(1, 3000), true, nullptr},
-    {"OneLineJustOver", linesOf(1, 3001), true,
-     "Sending 1 line will take about 00:01:00. Send?"},
+    {"OneLineJustOver", linesOf(1, 3001), true, "Sending 1 line will take about 00:01:00. Send?"},
     {"ManyLines", linesOf(300, 10), false, "Sending 300 lines will take about 00:01:03. Send?"},
     {"Hours", linesOf(2000, 100), false, "Sending 2000 lines will take about 01:07:00. Send?"},
 };

@@ -236,8 +236,8 @@ void TMain::followDownloads()
     };
     connect(&run, &DownloadRun::started, this, [this, &run, showProgress] {
         showProgress();
-        m_downloadInput = std::make_unique<DownloadInput>(
-            m_core->gate(), m_statusBar->stopButton(), [&run] { run.stop(); });
+        m_downloadInput = std::make_unique<DownloadInput>(m_core->gate(), m_statusBar->stopButton(),
+                                                          [&run] { run.stop(); });
     });
     connect(&run, &DownloadRun::progressed, this, showProgress);
     connect(&run, &DownloadRun::ended, this, [this] {
