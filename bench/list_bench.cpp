@@ -18,6 +18,7 @@
 namespace {
 struct Silent : UserPrompts {
     std::optional<QString> askDownloadFile() override { return std::nullopt; }
+    bool askToSend(const QString&) override { return false; }
     void showMessage(const QString&, const QString&) override {}
     LogFileAnswer askLogFile(const QString&, const QString&) override { return {}; }
 };

@@ -1,6 +1,7 @@
 // Download File: a text file sent to the module line by line through c_puts, the exact bytes
 // on the wire, the line count in status panel 1, and files that cannot be read.
 #include "DownloadLines.h"
+#include "DownloadRun.h"
 #include "FileDownload.h"
 #include "SendFixture.h"
 #include "StatusBar.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <optional>
 
 namespace {
 
@@ -188,6 +190,157 @@ TEST_F(DownloadTest, AFileThatCannotBeReadStopsWithTheSystemsReason)
     EXPECT_TRUE(prompts.details.value(0).contains("Is a directory"));
     EXPECT_EQ(core->panel(1), "Line 7");
     EXPECT_EQ(clock.writtenBytes(), "");
+}
+
+// What a download will send is known before its first byte: its lines, counted by the
+// splitter that sends them, and the time they take at the pace, which is the time the send
+// then takes.
+struct PlanCase {
+    const char* name;
+    QByteArray file;
+    bool multiplex;
+    DownloadRun::Plan plan;
+};
+
+void PrintTo(const PlanCase& c, std::ostream* os) { *os << c.name; }
+
+const PlanCase planCases[] = {
+    {"Empty", "", false, {0, 0}},
+    {"OneLine", "ABC\n", false, {1, 70}},
+    {"OneLineInMultiplexMode", "ABC\n", true, {1, 60}},
+    {"CrOnly", "\r\r\r", false, {1, 10}},
+    {"CrLineEnds", "AB\rCD\r", false, {1, 90}},
+    {"EndMarkInTheMiddle",
+     "AB\nC\x1A"
+     "D\nEF\n",
+     false,
+     {2, 80}},
+    {"LineOverTheLimit",
+     "AB\n" + QByteArray(commands::DownloadLines::longestLine + 1, 'x') + "\nCD\n",
+     false,
+     {1, 50}},
+};
+
+class DownloadPlanTest : public DownloadFixture, public ::testing::WithParamInterface<PlanCase> {};
+
+TEST_P(DownloadPlanTest, IsKnownBeforeTheFirstByteAndIsTheTimeTheSendTakes)
+{
+    const PlanCase& c = GetParam();
+    core->st.MUX1 = c.multiplex;
+    std::optional<DownloadRun::Plan> planned;
+    QByteArray sentBeforeTheStart = "none";
+    QStringList captions;
+    DownloadRun& run = core->download();
+    QObject::connect(&run, &DownloadRun::started, [&] {
+        planned = run.plan();
+        sentBeforeTheStart = clock.writtenBytes();
+        captions.append(run.caption());
+    });
+    QObject::connect(&run, &DownloadRun::progressed, [&] { captions.append(run.caption()); });
+    const qint64 start = clock.now();
+
+    download(files.write(c.file));
+
+    ASSERT_TRUE(planned.has_value());
+    EXPECT_EQ(planned->lines, c.plan.lines);
+    EXPECT_EQ(planned->pacedMs, c.plan.pacedMs);
+    EXPECT_EQ(sentBeforeTheStart, "");
+    EXPECT_EQ(clock.now() - start, c.plan.pacedMs);
+    if (c.plan.pacedMs > 0) {
+        EXPECT_EQ(captions.last(), QStringLiteral("100 % \u00b7 0 s left"));
+    }
+    EXPECT_FALSE(run.running());
+    EXPECT_TRUE(prompts.questions.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DownloadPlanTest, ::testing::ValuesIn(planCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The caption beside the line count: the share of the time sent and the time left.
+TEST(DownloadCaptionTest, ShowsTheShareSentAndTheTimeLeftRoundedUp)
+{
+    struct Row {
+        qint64 totalMs;
+        qint64 sentMs;
+        const char* caption;
+    };
+    const Row rows[] = {
+        {300'000, 123'000, "41 % \u00b7 3 min left"},
+        {60'000, 59'990, "99 % \u00b7 1 s left"},
+        {60'000, 60'000, "100 % \u00b7 0 s left"},
+        {90'000, 0, "0 % \u00b7 2 min left"},
+        {3'570'000, 0, "0 % \u00b7 1 h 00 min left"},
+        {43'200'000, 21'600'000, "50 % \u00b7 6 h 00 min left"},
+        {1'000, 2'000, "100 % \u00b7 0 s left"}, // a file that grew after it was measured
+    };
+    for (const Row& row : rows) {
+        DownloadRun run;
+        qint64 clock = 0;
+        const Pause pause = run.countingPaces([&](int ms) { clock += ms; });
+        run.begin({1, row.totalMs});
+        for (qint64 sent = 0; sent < row.sentMs; sent += 10)
+            pause(10);
+        EXPECT_EQ(run.caption(), QString::fromUtf8(row.caption))
+            << row.totalMs << " ms, " << row.sentMs << " sent";
+    }
+}
+
+// Before a send of more than a minute at the pace, the person is asked.
+struct QuestionCase {
+    const char* name;
+    QByteArray file;
+    bool multiplex;
+    const char* question; // nullptr: none
+};
+
+void PrintTo(const QuestionCase& c, std::ostream* os) { *os << c.name; }
+
+QByteArray linesOf(int count, int length)
+{
+    return QByteArray(QByteArray(length, 'A') + "\n").repeated(count);
+}
+
+const QuestionCase questionCases[] = {
+    {"JustUnderAMinute", linesOf(4, 749), false, nullptr}, // 59.96 s
+    {"ExactlyAMinute", linesOf(1, 3000), true, nullptr},
+    {"OneLineJustOver", linesOf(1, 3001), true, "Sending 1 line will take about 00:01:00. Send?"},
+    {"ManyLines", linesOf(300, 10), false, "Sending 300 lines will take about 00:01:03. Send?"},
+    {"Hours", linesOf(2000, 100), false, "Sending 2000 lines will take about 01:07:00. Send?"},
+};
+
+class DownloadQuestionTest : public DownloadFixture,
+                             public ::testing::WithParamInterface<QuestionCase> {};
+
+TEST_P(DownloadQuestionTest, ComesBeforeASendOfMoreThanAMinute)
+{
+    const QuestionCase& c = GetParam();
+    core->st.MUX1 = c.multiplex;
+    prompts.sendAnswer = false;
+    core->setPanel(1, "Line 7");
+    download(files.write(c.file));
+    if (!c.question) {
+        EXPECT_TRUE(prompts.questions.isEmpty());
+        EXPECT_NE(clock.writtenBytes(), "");
+        return;
+    }
+    EXPECT_EQ(prompts.questions, QStringList{c.question});
+    EXPECT_EQ(clock.writtenBytes(), "") << "Cancel sends nothing";
+    EXPECT_EQ(core->panel(1), "");
+    EXPECT_FALSE(core->download().running());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DownloadQuestionTest, ::testing::ValuesIn(questionCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DownloadTest, AnsweredSendTheLongFileGoesOutWhole)
+{
+    const QByteArray file = linesOf(300, 10);
+    download(files.write(file));
+    EXPECT_EQ(prompts.questions.size(), 1);
+    QByteArray wire = file;
+    wire.replace('\n', '\r');
+    EXPECT_EQ(sent(), wire);
+    EXPECT_EQ(core->panel(1), "");
 }
 
 // The window: the menu item runs the download, and the status bar draws each count while

@@ -5,6 +5,7 @@
 #include "OtherProgram.h"
 #include "QtPrinters.h"
 #include "QtSerialDevice.h"
+#include "RealProgram.h"
 #include "SettingsStore.h"
 
 #include <QDir>
@@ -299,36 +300,15 @@ TEST_P(StopSignalTest, TheRealProgramRemovesItsLockFile)
     TestProfile profile;
     PtyPeer module;
     profile.link(1, module.devicePath());
-    QProcess serivox;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), profile.configHome());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    serivox.setProcessEnvironment(env);
-    // What the program says on its error channel (a sanitizer's report, say) shows in the
-    // test's output.
-    serivox.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    serivox.start(QStringLiteral(SERIVOX_BINARY), {});
-    ASSERT_TRUE(serivox.waitForStarted(10000));
+    RealProgram serivox(QStringLiteral(SERIVOX_BINARY), profile);
+    ASSERT_TRUE(serivox.started());
+    const QString lockPath = serivox.awaitLockFile(module.devicePath());
+    ASSERT_FALSE(lockPath.isEmpty()) << "the port never opened";
 
-    // The lock file names the device and holds the program's process number on its first line.
-    QString lockPath;
-    const auto locked = [&] {
-        for (const QString& dir : UucpLocks::standardDirs()) {
-            QFile lock(dir + QLatin1Char('/') + lockName(module.devicePath()));
-            if (lock.open(QIODevice::ReadOnly) &&
-                lock.readLine().trimmed().toLongLong() == serivox.processId()) {
-                lockPath = lock.fileName();
-                return true;
-            }
-        }
-        return false;
-    };
-    ASSERT_TRUE(QTest::qWaitFor(locked, 30000)) << "the port never opened";
-
-    ::kill(pid_t(serivox.processId()), GetParam());
-    ASSERT_TRUE(serivox.waitForFinished(30000));
-    EXPECT_EQ(serivox.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(serivox.exitCode(), 0);
+    ASSERT_TRUE(serivox.signal(GetParam())) << "the program had ended";
+    ASSERT_TRUE(serivox.process().waitForFinished(30000));
+    EXPECT_EQ(serivox.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(serivox.process().exitCode(), 0);
     EXPECT_FALSE(QFile::exists(lockPath));
     QFile::remove(lockPath); // never leave it for the next test program
 }

@@ -24,9 +24,11 @@ int main(int argc, char* argv[])
 
     TMain main;
     // Asked to stop, the program ends as when its window is closed: port closed, settings kept.
-    // A send in progress ends first, as with any other handler. The window has closed by
-    // then, so the loop is left at once rather than asked to close every window again.
+    // A download in progress is stopped; any other send ends first, as with any other
+    // handler. The window has closed by then, so the loop is left at once rather than asked
+    // to close every window again.
     const QuitOnSignals stop([&main] {
+        main.core().download().stop();
         main.core().gate().run([&main] {
             main.close();
             QCoreApplication::exit(0);

@@ -34,7 +34,7 @@ public:
     bool foundOverlongLine() const { return m_overlong; }
 
 private:
-    void addToLine(char byte);
+    void addToLine(QByteArrayView run);
 
     QString m_line;
     bool m_lineStarted = false; // bytes have been read since the last line end

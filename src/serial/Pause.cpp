@@ -10,6 +10,8 @@
 
 namespace {
 
+bool pausesTakeUserInput = false;
+
 bool onTheEventLoopsThread()
 {
     const QCoreApplication* app = QCoreApplication::instance();
@@ -29,6 +31,8 @@ bool onTheEventLoopsThread()
 //    order, exactly as behind a blocked window. What can arrive without user input (an
 //    accessibility client's action, a close request, the receive tick, a stop signal)
 //    enters through the terminal core's HandlerGate, which holds it until the send ends.
+//    A file download takes user input in its pauses so that a person can stop it; its
+//    filter (ui/DownloadInput) holds everything else for after the download.
 //  - The pacing: the pause lasts at least its time; if the loop ends early (the program is
 //    quitting), the rest is slept.
 Pause realPause()
@@ -40,10 +44,13 @@ Pause realPause()
         if (onTheEventLoopsThread()) {
             QEventLoop wait;
             QTimer::singleShot(ms, Qt::PreciseTimer, &wait, &QEventLoop::quit);
-            wait.exec(QEventLoop::ExcludeUserInputEvents);
+            wait.exec(pausesTakeUserInput ? QEventLoop::AllEvents
+                                          : QEventLoop::ExcludeUserInputEvents);
         }
         const qint64 left = deadline.remainingTimeNSecs();
         if (left > 0)
             std::this_thread::sleep_for(std::chrono::nanoseconds(left));
     };
 }
+
+void setPausesTakeUserInput(bool take) { pausesTakeUserInput = take; }

@@ -77,14 +77,20 @@ void Serial_io::c_puts(const QString& s)
     if (m_terminal.echoOn())
         m_terminal.appendListLine(s);
     for (const QChar c : s) {
-        // A device lost part way through a long line is not paced through to its end.
-        if (!portUsable())
+        // A device lost part way through a long line is not paced through to its end, and
+        // a send that a person stops ends after the byte it was pacing.
+        if (!portUsable() || m_terminal.sendStopped())
             return;
         c_putc(c.unicode());
         m_pause(pacingMs);
     }
-    if (!m_terminal.multiplexOn())
+    if (!m_terminal.multiplexOn() && !m_terminal.sendStopped())
         c_putc(CR);
+}
+
+qint64 Serial_io::c_putsMs(qsizetype length, bool multiplex)
+{
+    return qint64(length) * 2 * pacingMs + (multiplex ? 0 : pacingMs);
 }
 
 void Serial_io::c_write(const QString& s)

@@ -35,6 +35,9 @@ public:
     void c_close();
     void c_putc(int code);
     void c_puts(const QString& s);
+    // The time c_puts paces a text of `length` characters: 20 ms a character and 10 ms for
+    // the CR, which multiplexing mode leaves out.
+    static qint64 c_putsMs(qsizetype length, bool multiplex);
     void c_write(const QString& s);
     int c_getc();
     int c_getc_checked();

@@ -13,8 +13,9 @@
 // so that the window keeps painting and answering the desktop meanwhile (see Pause.cpp).
 // Everything that could start another handler inside that loop comes through here:
 //  - a handler entered during a pause (a menu action triggered by an accessibility client,
-//    a key press delivered by code, a close request) is held, and the held handlers run
-//    after the send, in the order they came, each to its end;
+//    a key press delivered by code, a close request, the input a person gives during a file
+//    download: see ui/DownloadInput) is held, and the held handlers run after the send, in
+//    the order they came, each to its end;
 //  - the receive tick asks pausing() and skips its turn, so replies wait in the port until
 //    the send ends, as they would behind a send that blocked the window.
 // Outside pauses a handler runs at once, as before; modal dialogs keep their own loops in

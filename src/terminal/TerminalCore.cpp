@@ -8,7 +8,8 @@
 TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObject* parent)
     : QObject(parent), m_prompts(prompts), m_now(std::move(platform.now)),
       m_listDevices(std::move(platform.listDevices)), m_ports(platform.portsDir),
-      m_io(m_ports, *this, m_gate.guard(std::move(platform.pause)), std::move(platform.makeDevice)),
+      m_io(m_ports, *this, m_gate.guard(m_download.countingPaces(std::move(platform.pause))),
+           std::move(platform.makeDevice)),
       m_settingsDir(std::move(platform.settingsDir)), m_version(platform.version),
       m_macText(texts::macDesignText),
       m_channelText(texts::startChannel), m_hints{{QStringLiteral("MUX1"), texts::muxOnCommand},

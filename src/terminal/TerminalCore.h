@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureLog.h"
+#include "DownloadRun.h"
 #include "HandlerGate.h"
 #include "MainWindowSide.h"
 #include "PortItems.h"
@@ -56,6 +57,8 @@ public:
     Serial_io& io() { return m_io; }
     // Every handler of the window enters through the gate, which holds it while a send pauses.
     HandlerGate& gate() { return m_gate; }
+    // The file download in progress, which a person can follow and stop.
+    DownloadRun& download() { return m_download; }
     UserPrompts& prompts() { return m_prompts; }
     PortsFolder& ports() { return m_ports; }
     TerminalListModel& list() { return m_list; }
@@ -179,6 +182,7 @@ private:
     bool copyToSendOn() const override { return st.CopyToSend1; }
     bool echoOn() const override { return st.Echo1; }
     bool multiplexOn() const override { return st.MUX1; }
+    bool sendStopped() const override { return m_download.stopRequested(); }
     void appendListLine(const QString& text) override;
     void readFailed() override;
     void portClosed() override;
@@ -227,6 +231,7 @@ private:
     PortsFolder m_ports;
     TerminalListModel m_list;
     HandlerGate m_gate;
+    DownloadRun m_download;
     Serial_io m_io;
     CaptureLog m_captureLog;
     TickBudget m_budget;

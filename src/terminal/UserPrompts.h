@@ -13,6 +13,9 @@ public:
     // the dialog was cancelled.
     virtual std::optional<QString> askDownloadFile() = 0;
 
+    // A question before a long send, answered Send (true) or Cancel (false).
+    virtual bool askToSend(const QString& question) = 0;
+
     // A modal message box; `detail` is an optional second text with the reason.
     virtual void showMessage(const QString& text, const QString& detail) = 0;
 

@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 const QString logFileFilter = QStringLiteral("CSV Files (*.csv);;All Files (*)");
@@ -15,6 +16,18 @@ void DialogPrompts::showMessage(const QString& text, const QString& detail)
     QMessageBox box(QMessageBox::NoIcon, texts::appTitle, text, QMessageBox::Ok, m_parent);
     box.setInformativeText(detail);
     box.exec();
+}
+
+// Send is the default; Escape cancels.
+bool DialogPrompts::askToSend(const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, texts::appTitle, question, QMessageBox::NoButton,
+                    m_parent);
+    QPushButton* send = box.addButton(QStringLiteral("Send"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(send);
+    box.exec();
+    return box.clickedButton() == send;
 }
 
 // Qt's own dialog, which takes the name of a file that does not exist like any other.

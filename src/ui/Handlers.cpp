@@ -9,6 +9,11 @@ void Handlers::add(const QString& name, Handler handler)
     m_byName.insert(name, std::move(handler));
 }
 
+void Handlers::addAtOnce(const QString& name, Handler handler)
+{
+    m_byName.insert(name, std::move(handler));
+}
+
 const Handlers::Handler& Handlers::operator[](const QString& name) const
 {
     const auto found = m_byName.constFind(name);

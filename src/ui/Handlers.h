@@ -14,6 +14,8 @@ public:
 
     void enterThrough(Entry entry) { m_entry = std::move(entry); }
     void add(const QString& name, Handler handler);
+    // A handler that is called directly, never held: one that must act while a send runs.
+    void addAtOnce(const QString& name, Handler handler);
     // The handler of this name. A name that no handler has is a fault in the tables: the
     // program stops at once with the name rather than show a control that does nothing.
     const Handler& operator[](const QString& name) const;

@@ -3,6 +3,7 @@
 #include "CommandList.h"
 #include "CommandListView.h"
 #include "DialogPrompts.h"
+#include "DownloadInput.h"
 #include "Fonts.h"
 #include "HelpContexts.h"
 #include "HelpKey.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QToolBar>
 #include <utility>
 
@@ -55,6 +57,7 @@ TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) :
     setStatusBar(m_statusBar);
     bindCoreBoxes();
     connectCore();
+    followDownloads();
     m_timeoutsDialog = new TSettings(m_core->io(), *prompts, this);
     m_printing = std::make_unique<WindowPrinting>(*this, *m_listBox, *prompts);
 
@@ -223,6 +226,27 @@ void TMain::connectCore()
     connect(core, &TerminalCore::hintChanged, this, &TMain::showHint);
 }
 
+// While a download runs, the status bar shows how far it has come beside its line count,
+// with the Stop button; Escape stops it too.
+void TMain::followDownloads()
+{
+    DownloadRun& run = m_core->download();
+    const auto showProgress = [this, &run] {
+        m_statusBar->showDownload(run.percent(), run.caption());
+    };
+    connect(&run, &DownloadRun::started, this, [this, &run, showProgress] {
+        showProgress();
+        m_downloadInput = std::make_unique<DownloadInput>(m_core->gate(), m_statusBar->stopButton(),
+                                                          [&run] { run.stop(); });
+    });
+    connect(&run, &DownloadRun::progressed, this, showProgress);
+    connect(&run, &DownloadRun::ended, this, [this] {
+        m_statusBar->hideDownload();
+        m_downloadInput.reset();
+    });
+    connect(m_statusBar->stopButton(), &QPushButton::clicked, &run, &DownloadRun::stop);
+}
+
 void TMain::showPortMarks()
 {
     const PortMarks& marks = m_core->marks();
@@ -301,8 +325,10 @@ void TMain::showEvent(QShowEvent* event)
 // and only when start-up has read them.
 void TMain::closeEvent(QCloseEvent* event)
 {
-    // Asked to close while a send pauses, the window closes when the send has ended.
+    // Asked to close while a send pauses, the window closes when the send has ended; a
+    // download is stopped first.
     if (m_core->gate().pausing()) {
+        m_core->download().stop();
         event->ignore();
         m_core->gate().run([this] { close(); });
         return;

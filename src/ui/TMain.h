@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class DownloadInput;
 class HelpViewer;
 class MainPanel;
 class QAction;
@@ -73,6 +74,7 @@ private:
     void buildMainPanel();
     void bindCoreBoxes();
     void connectCore();
+    void followDownloads();
 
     void showPortMarks();
     void showPortItems();
@@ -103,4 +105,6 @@ private:
     Settings m_settings = Settings::NotRead;
     TSettings* m_timeoutsDialog = nullptr;
     std::unique_ptr<WindowPrinting> m_printing;
+    // What a person does while a download runs: Escape stops it, the rest waits.
+    std::unique_ptr<DownloadInput> m_downloadInput;
 };

@@ -75,7 +75,8 @@ void TMain::registerHandlers()
         if (layout.toggleHandler)
             m_handlers.add(layout.toggleHandler, [this, &layout] { toggleToolBar(layout); });
     m_handlers.add("iWrapCommands1Click", [this] { iWrapCommands1Click(); });
-    m_handlers.add("Exit1Click", [this] { close(); });
+    // Exit is heard during a send: closing stops a download and waits for any send to end.
+    m_handlers.addAtOnce("Exit1Click", [this] { close(); });
 
     m_handlers.add("ShowHelpClick", [this] { ShowHelpClick(); });
     m_handlers.add("AboutClick", [this] { AboutClick(); });

@@ -18,6 +18,15 @@ public:
     std::optional<QString> downloadFile;
     int downloadDialogs = 0;
 
+    // A question before a long send: answered with `sendAnswer`, by default Send.
+    bool askToSend(const QString& question) override
+    {
+        questions.append(question);
+        return sendAnswer;
+    }
+    bool sendAnswer = true;
+    QStringList questions;
+
     void showMessage(const QString& text, const QString& detail) override
     {
         messages.append(text);
