@@ -71,6 +71,7 @@ private:
     void buildParametersMenu();
     void buildToolBars();
     void buildMainPanel();
+    void buildUnshownControls();
     void bindCoreBoxes();
     void connectCore();
 
