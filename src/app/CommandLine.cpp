@@ -25,7 +25,7 @@ const Option options[] = {
     {"style", "STYLE", "The widget style, such as Fusion."},
 };
 
-// %1: the settings file's name for this version.
+// %1: the settings file's name for this version; %2: the options, a line each.
 const char* const usageTemplate = R"(Usage: serivox [options]
 
 Opens the Serivox window: a serial terminal for configuring and testing radio modules
