@@ -2,6 +2,7 @@
 // window's parts and menus.
 #include "HelpTopics.h"
 #include "HelpViewer.h"
+#include "ProgramVersion.h"
 #include "QtPrinters.h"
 #include "TAbout_Form.h"
 #include "WindowFixture.h"
@@ -181,6 +182,26 @@ TEST_F(HelpTest, F1InTheAboutDialogOpensNothing)
     });
     click("About");
     EXPECT_EQ(shownContext(), 0);
+}
+
+// The contents lead to a topic that tells the version the program runs as, its copyright and
+// licence, and where to report a fault.
+TEST(HelpTopicsTest, TheLicenceTopicTellsTheVersionLicenceAndWhereToReportFaults)
+{
+    const QUrl contents = helpTopic(QStringLiteral("Serivox.chm"), 1);
+    QFile index(QStringLiteral(":") + contents.path());
+    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(index.readAll().contains("href=\"licence.html\""));
+
+    QFile page(QStringLiteral(":") + contents.resolved(QUrl("licence.html")).path());
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
+    for (const QString& part :
+         {"Serivox " + versionText(compiledVersion()),
+          QStringLiteral("Copyright Serivox developers"), QStringLiteral("GPL-3.0-or-later"),
+          QStringLiteral("Serivox issue tracker")})
+        EXPECT_TRUE(text.contains(part)) << part.toStdString();
+    EXPECT_FALSE(text.contains('@')) << "a value was not filled in";
 }
 
 struct F1Case {

@@ -1,4 +1,5 @@
 // Serivox: a serial terminal for radio modules.
+#include "CommandLine.h"
 #include "FailedWriteSignals.h"
 #include "Fonts.h"
 #include "QuitOnSignals.h"
@@ -14,6 +15,9 @@ int main(int argc, char* argv[])
     // Before anything is written: a file that cannot grow must not end the program.
     ignoreSignalsOfFailedWrites();
     ignoreRelativeXdgFolders();
+    // --help, --version and a start with no display end here, before Qt needs a display.
+    if (const std::optional<int> status = answerCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(texts::appTitle);
     QApplication::setApplicationVersion(QStringLiteral(SERIVOX_VERSION));

@@ -4,6 +4,7 @@
 #include "CommandCatalogue.h"
 
 #include <array>
+#include <string_view>
 
 namespace commands {
 namespace {
@@ -80,5 +81,15 @@ constexpr std::array table{
 } // namespace
 
 std::span<const ModuleCommand> catalogue() { return table; }
+
+const ModuleCommand* commandOf(const char* handler)
+{
+    if (!handler)
+        return nullptr;
+    for (const ModuleCommand& command : table)
+        if (std::string_view(command.handler) == handler)
+            return &command;
+    return nullptr;
+}
 
 } // namespace commands

@@ -8,6 +8,7 @@
 CommandListView::CommandListView(QWidget* parent) : QListWidget(parent)
 {
     setObjectName(QStringLiteral("IWrap"));
+    setAccessibleName(QStringLiteral("iWrap Commands"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -181,9 +181,19 @@ void TMain::buildMainPanel()
                 core->gate().run([core, line] { commands::IWrapClick(*core, line); });
             });
     setCentralWidget(m_panel);
+    buildUnshownControls();
+}
 
+// The controls the window holds but never shows sit in a window of their own that is never
+// shown either. Among the main window's widgets they would be listed to assistive
+// technology, which lists hidden widgets too, as doubles of the buttons that show: a second
+// "SET", "RESET" and "LIST", and a second HID tool bar.
+void TMain::buildUnshownControls()
+{
+    auto* holder = new QWidget(this, Qt::Window);
+    holder->setObjectName(QStringLiteral("UnshownControls"));
     for (const ControlRow& row : hiddenControls())
-        buildControl(row, 0, m_handlers, m_panel)->hide();
+        buildControl(row, 0, m_handlers, holder);
 }
 
 // The boxes whose texts the terminal core holds, and the hints that follow its state.

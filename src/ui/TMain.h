@@ -72,6 +72,7 @@ private:
     void buildParametersMenu();
     void buildToolBars();
     void buildMainPanel();
+    void buildUnshownControls();
     void bindCoreBoxes();
     void connectCore();
     void followDownloads();

@@ -44,6 +44,7 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     : QTableView(parent), m_core(core), m_popup(new QMenu(this))
 {
     setObjectName(QStringLiteral("ListBox1"));
+    setAccessibleName(QStringLiteral("Terminal"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -1,5 +1,6 @@
 #include "ToolBarBuilder.h"
 
+#include "CommandCatalogue.h"
 #include "Fonts.h"
 #include "Handlers.h"
 
@@ -61,6 +62,20 @@ QIcon toolBarIcon(const char* name)
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
 }
 
+// What assistive technology calls the control. A picture says nothing to a screen reader, and
+// a hint (read as the description) is not there on every button: a picture button is
+// called by the command it sends. A box is called by its row's name for it; a button, a
+// check box and a label by their caption.
+QString accessibleNameOf(const ControlRow& row)
+{
+    if (row.accessibleName)
+        return QString::fromLatin1(row.accessibleName);
+    if (row.kind == ControlRow::Kind::ToolButton)
+        if (const commands::ModuleCommand* command = commands::commandOf(row.handler))
+            return QString::fromLatin1(command->text);
+    return QString();
+}
+
 QWidget* makeWidget(const ControlRow& row, const Handlers& handlers, QWidget* parent)
 {
     using K = ControlRow::Kind;
@@ -119,6 +134,13 @@ QWidget* buildControl(const ControlRow& row, int height, const Handlers& handler
     widget->setObjectName(QString::fromLatin1(row.name));
     if (*row.hint)
         widget->setToolTip(QString::fromLatin1(row.hint));
+    if (const QString name = accessibleNameOf(row); !name.isEmpty()) {
+        widget->setAccessibleName(name);
+        // On Linux a combo box tells its text as its name; the box its text is typed in
+        // takes the keys and tells the name.
+        if (auto* box = qobject_cast<QComboBox*>(widget); box && box->lineEdit())
+            box->lineEdit()->setAccessibleName(name);
+    }
     if (row.width > 0)
         widget->setFixedWidth(row.width);
     if (height > 0 && row.kind == ControlRow::Kind::Button)
@@ -141,13 +163,7 @@ QToolBar* buildToolBar(const ToolBarLayout& layout, const Handlers& handlers, QW
             bar->addSeparator()->setObjectName(QString::fromLatin1(row.name));
             continue;
         }
-        QWidget* control = buildControl(row, layout.buttonHeight, handlers, bar);
-        // A tool bar inside another is there but never shown: it stays out of the row (a
-        // hidden place in the row would disable its buttons).
-        if (row.kind == ControlRow::Kind::ToolBar)
-            control->hide();
-        else
-            bar->addWidget(control);
+        bar->addWidget(buildControl(row, layout.buttonHeight, handlers, bar));
     }
     return bar;
 }

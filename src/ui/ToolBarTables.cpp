@@ -33,9 +33,14 @@ constexpr ControlRow button(const char* name, const char* caption, int width, co
             .handler = handler};
 }
 
-constexpr ControlRow box(K kind, const char* name, int width, const char* handler = nullptr)
+constexpr ControlRow box(K kind, const char* name, const char* accessibleName, int width,
+                         const char* handler = nullptr)
 {
-    return {.kind = kind, .name = name, .width = width, .handler = handler};
+    return {.kind = kind,
+            .name = name,
+            .width = width,
+            .handler = handler,
+            .accessibleName = accessibleName};
 }
 
 #define BGIO_CALL_HINT "CALL MAC_ADDR af5c7d47-350b-45f6-bdf6-b403441edb77 RFCOMM"
@@ -48,14 +53,14 @@ const std::array mainControls{
     separator("ToolButton4"),
     toolButton("ToolButton3", "letter-l", "LIST", "BT_LISTClick"),
     label("Label1", "  MAC  "),
-    box(K::ComboBox, "ComboBox1", 121),
+    box(K::ComboBox, "ComboBox1", "MAC", 121),
     separator("ToolButton9"),
-    box(K::EditBox, "ESend", 150),
+    box(K::EditBox, "ESend", "Text to send", 150),
     button("SendData", "Send", 40, "Send Edit Box data + LF", "SendDataClick"),
     separator("ToolButton19"),
     button("SELECT", "SELECT", 42, "", "SELECTClick"),
     button("CLOSECH", "CLOSE", 45, "", "CLOSECHClick"),
-    box(K::ComboBox, "Channel", 42, "ChannelChange"),
+    box(K::ComboBox, "Channel", "Channel", 42, "ChannelChange"),
     separator("ToolButton6"),
     toolButton("ToolButton14", "arrow-right", "PIO SETDIR FF FF", "ToolButton14Click"),
     toolButton("ToolButton15", "lamp-lit", "PIO SET FF FF", "ToolButton15Click"),
@@ -102,7 +107,8 @@ const std::array bgioControls{
     button("Button6", "CLR PIO", 75, "0 5 4 FF FF 0 0 ", "Button6Click"),
 };
 
-// The inner HID tool bar, never shown: twins of the visible HID buttons.
+// The HID tool bar's inner tool bar, never shown: twins of the visible HID buttons. The
+// window holds it with its other hidden controls (hiddenControls()).
 const std::array hidTwinControls{
     label("Label5", "HID"),
     button("Button2", "CALL HID", 75, BGIO_CALL_HINT, "CallHIDClick"),
@@ -116,7 +122,6 @@ const ToolBarLayout hidTwins{"ToolBar5", "ToolBar4", 25, 25, hidTwinControls};
 // The CALL HID hint names the BGIO service; the command sent is the HID call.
 // ToolButton18 stands for a row break; the buttons stay in the one row the bar has.
 const std::array hidControls{
-    ControlRow{.kind = K::ToolBar, .name = "ToolBar5", .inner = &hidTwins},
     separator("ToolButton18"),
     button("CallHID", "CALL HID", 75, BGIO_CALL_HINT, "CallHIDClick"),
     button("Pair", "PAIR", 52, "", "PAIRClick"),
@@ -148,7 +153,8 @@ const std::array layouts{
 };
 
 // The four module commands of the main tool bar once more, two multiplexing commands bound
-// to nothing, and the box where the receive loop keeps the last inquiry address.
+// to nothing, the box where the receive loop keeps the last inquiry address, and the inner
+// HID tool bar.
 const std::array hidden{
     button("BT_SET", "SET", 0, "", "BT_SETClick"),
     button("INQUIRY", "INQUIRY", 0, "", "INQUIRYClick"),
@@ -157,7 +163,8 @@ const std::array hidden{
     button("MUX", "SET CONTROL MUX 1", 0, "", nullptr),
     button("SetMux0", "SET CONTROL MUX 0", 0, "", nullptr),
     label("", "MAC Address"),
-    box(K::EditBox, "MAC", 0),
+    box(K::EditBox, "MAC", "MAC Address", 0),
+    ControlRow{.kind = K::ToolBar, .name = "ToolBar5", .inner = &hidTwins},
 };
 
 } // namespace

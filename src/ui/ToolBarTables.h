@@ -15,7 +15,10 @@ struct ControlRow {
     const char* hint = "";
     int width = 0; // 0: as wide as its content
     const char* handler = nullptr;
-    const ToolBarLayout* inner = nullptr; // Kind::ToolBar: a hidden tool bar inside this one
+    const ToolBarLayout* inner = nullptr; // Kind::ToolBar: the tool bar's own layout
+    // What assistive technology calls a box that has no caption. A button is called by its
+    // caption, a picture button by the command it sends.
+    const char* accessibleName = nullptr;
 };
 
 struct ToolBarLayout {
@@ -33,5 +36,7 @@ struct ToolBarLayout {
 // The main tool bar, then the four optional ones in the order they stack below it.
 std::span<const ToolBarLayout> toolBarLayouts();
 
-// Controls the window holds but never shows.
+// Controls the window holds but never shows: twins of the main tool bar's module commands,
+// the multiplexing commands, the box of the last inquiry address, and the HID tool bar's
+// inner tool bar with twins of its buttons.
 std::span<const ControlRow> hiddenControls();
