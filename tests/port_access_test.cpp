@@ -29,11 +29,6 @@
 
 namespace {
 
-QString lockName(const QString& devicePath)
-{
-    return QStringLiteral("LCK..") + QString(devicePath).remove(0, 5).replace('/', '_');
-}
-
 class PortAccessTest : public CoreFixture {
 protected:
     // The prompt's reason line after trying COM1 as a person does.
