@@ -106,9 +106,12 @@ TEST_F(AccessibilityTest, EveryControlHasANameAndNoneIsExposedTwice)
 
     EXPECT_GT(tree.controls, 100) << "the walk did not reach the window's controls";
     EXPECT_TRUE(tree.nameless.isEmpty()) << "nameless:" << describe(tree.nameless);
+    // Controls that are hidden now but show at times: the Stop button of a running download.
+    const QStringList shownAtTimes{QStringLiteral("DownloadStop")};
     for (const QList<Exposed>& same : tree.byRoleAndPath) {
         EXPECT_EQ(same.size(), 1) << "exposed twice:" << describe(same);
-        EXPECT_FALSE(same.first().hiddenByItself)
+        EXPECT_TRUE(!same.first().hiddenByItself ||
+                    shownAtTimes.contains(same.first().objectName))
             << "exposed though never shown:" << describe(same);
     }
 }
