@@ -3,6 +3,7 @@
 // still shown, each spell of failures is told once, the file never holds a record cut in
 // half, nothing is written anywhere but the file the capture started, and the capture goes
 // on when space returns.
+#include "NotAFileCase.h"
 #include "CoreFixture.h"
 #include "FileSizeLimit.h"
 #include "QtPrinters.h"
@@ -211,13 +212,6 @@ TEST_F(CaptureFaultTest, ALinkChosenAsTheFileCapturesToItsTarget)
 // What is not a file cannot be captured to: a named pipe would hold the window until
 // something reads it, or take the records away from the disk. It is refused when the
 // capture starts, with the reason, and Log stays off. (A device such as /dev/null is kept.)
-struct NotAFile {
-    const char* name;
-    QString (*make)(const QDir& folder);
-    const char* reason;
-};
-
-void PrintTo(const NotAFile& c, std::ostream* os) { *os << c.name; }
 
 QString makePipe(const QDir& folder)
 {

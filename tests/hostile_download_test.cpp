@@ -2,6 +2,7 @@
 // end, random bytes, a file that vanishes or shrinks while it is sent, a named pipe and a
 // device. Each ends with a clear outcome: sent as far as it is a text file, or refused with
 // a message; never a hang, never the whole file in memory.
+#include "NotAFileCase.h"
 #include "DownloadLines.h"
 #include "FaultProbes.h"
 #include "QtPrinters.h"
@@ -130,13 +131,6 @@ TEST_F(HostileDownloadTest, AFileThatVanishesOrShrinksWhileSentEndsCleanly)
     EXPECT_EQ(prompts.messages, QStringList{});
 }
 
-struct NotAFile {
-    const char* name;
-    QString (*make)(const QDir& folder);
-    const char* reason;
-};
-
-void PrintTo(const NotAFile& c, std::ostream* os) { *os << c.name; }
 
 const NotAFile notFiles[] = {
     {"NamedPipeWithNoWriter",
