@@ -16,15 +16,20 @@ QString absoluteFolder(const char* variable)
     return QDir::isAbsolutePath(value) ? value : QString();
 }
 
-} // namespace
-
-QString serivoxConfigFolder()
+// The variable's folder, else the given one in the home folder.
+QString serivoxFolder(const char* variable, const char* inHome)
 {
-    QString home = absoluteFolder("XDG_CONFIG_HOME");
+    QString home = absoluteFolder(variable);
     if (home.isEmpty())
-        home = QDir::homePath() + QStringLiteral("/.config");
+        home = QDir::homePath() + QLatin1Char('/') + QLatin1StringView(inHome);
     return home + QStringLiteral("/Serivox");
 }
+
+} // namespace
+
+QString serivoxConfigFolder() { return serivoxFolder("XDG_CONFIG_HOME", ".config"); }
+
+QString serivoxCacheFolder() { return serivoxFolder("XDG_CACHE_HOME", ".cache"); }
 
 void ignoreRelativeXdgFolders()
 {

@@ -12,6 +12,9 @@
 // $XDG_CONFIG_HOME/Serivox; ~/.config/Serivox when that variable is unset, empty or relative.
 QString serivoxConfigFolder();
 
+// $XDG_CACHE_HOME/Serivox; ~/.cache/Serivox when that variable is unset, empty or relative.
+QString serivoxCacheFolder();
+
 // Unsets every XDG_* folder variable that holds a relative path, so that the libraries the
 // program uses (Qt's file dialog keeps its history in the configuration folder, the font
 // cache lives in the cache folder) take the defaults too. Runs once, before they start.

@@ -187,20 +187,21 @@ QByteArray escapedText(const QString& text)
 
 } // namespace
 
-IniSection generalSection(const QByteArray& fileText)
+namespace {
+IniSection sectionOf(const QByteArray& fileText, const QString& sectionName)
 {
     IniSection values;
-    bool inGeneral = true;
+    bool inSection = sectionName == generalName;
     for (const QString& line : logicalLines(fileText)) {
         const QStringView trimmed = trimmedBlanks(line);
         if (trimmed.startsWith(u'[')) {
             const qsizetype close = trimmed.indexOf(u']');
             const QStringView name = trimmed.sliced(1, (close < 0 ? trimmed.size() : close) - 1);
-            inGeneral = unescapedName(trimmedBlanks(name)) == generalName;
+            inSection = unescapedName(trimmedBlanks(name)) == sectionName;
             continue;
         }
         const qsizetype equals = trimmed.indexOf(u'=');
-        if (!inGeneral || equals <= 0)
+        if (!inSection || equals <= 0)
             continue;
         values.insert(unescapedName(trimmedBlanks(trimmed.first(equals))),
                       valueText(trimmed.sliced(equals + 1)));
@@ -208,7 +209,18 @@ IniSection generalSection(const QByteArray& fileText)
     return values;
 }
 
-QByteArray generalSectionHeader() { return "[" + generalName.toUtf8() + "]\n"; }
+} // namespace
+
+IniSection generalSection(const QByteArray& fileText) { return sectionOf(fileText, generalName); }
+
+IniSection namedSection(const QByteArray& fileText, const QString& name)
+{
+    return sectionOf(fileText, name);
+}
+
+QByteArray generalSectionHeader() { return sectionHeader(generalName); }
+
+QByteArray sectionHeader(const QString& name) { return "[" + name.toUtf8() + "]\n"; }
 
 QByteArray iniLine(const QString& name, const QString& text)
 {

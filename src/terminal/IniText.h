@@ -20,8 +20,11 @@
 // too; other sections are not read. A name given twice keeps its last value.
 using IniSection = QHash<QString, std::optional<QString>>;
 IniSection generalSection(const QByteArray& fileText);
+// Another section, by its name; lines before the first section are not in it.
+IniSection namedSection(const QByteArray& fileText, const QString& name);
 
 // The file's first line, and one line for a value, its name as it is. Names hold letters
 // and blanks only.
 QByteArray generalSectionHeader();
+QByteArray sectionHeader(const QString& name);
 QByteArray iniLine(const QString& name, const QString& text);

@@ -1,39 +1,42 @@
 #pragma once
 
-#include <QtGlobal>
-#include <memory>
-#include <vector>
+#include "ByteBlocks.h"
+
+#include <cstring>
 
 // Where each line starts in the bytes of the terminal's lines: 8 bytes a line, kept in
-// chunks of a fixed size. Growing never copies what is kept and never holds more than one
-// chunk unused, where one array that doubled would now and then stop the window to copy
-// tens of megabytes and hold half as much again for nothing.
+// blocks of a fixed size like the text itself, and like it moved to the scrollback file once
+// old. Growing never copies what is kept and never holds more than one block unused, where
+// one array that doubled would now and then stop the window to copy tens of megabytes and
+// hold half as much again for nothing.
 class LineStarts {
 public:
-    qsizetype size() const { return m_size; }
-    bool empty() const { return m_size == 0; }
-    qsizetype operator[](qsizetype i) const { return m_chunks[chunkOf(i)][offsetOf(i)]; }
-    qsizetype back() const { return (*this)[m_size - 1]; }
+    explicit LineStarts(ScrollbackStore* store = nullptr) : m_starts(store) {}
+
+    qsizetype size() const { return m_starts.size() / entry; }
+    bool empty() const { return m_starts.size() == 0; }
+    qsizetype operator[](qsizetype i) const
+    {
+        qsizetype start = 0;
+        m_starts.copy(i * entry, entry, reinterpret_cast<char*>(&start));
+        return start;
+    }
+    qsizetype back() const { return (*this)[size() - 1]; }
 
     void push_back(qsizetype start)
     {
-        if (offsetOf(m_size) == 0 && chunkOf(m_size) == m_chunks.size())
-            m_chunks.push_back(std::make_unique_for_overwrite<qsizetype[]>(chunkSize));
-        m_chunks[chunkOf(m_size)][offsetOf(m_size)] = start;
-        ++m_size;
+        char bytes[entry];
+        std::memcpy(bytes, &start, entry);
+        m_starts.append(bytes, entry);
     }
-    void clear()
-    {
-        m_chunks.clear();
-        m_chunks.shrink_to_fit();
-        m_size = 0;
-    }
+    void clear() { m_starts.clear(); }
+
+    ByteBlocks& blocks() { return m_starts; }
+    const ByteBlocks& blocks() const { return m_starts; }
 
 private:
-    static constexpr qsizetype chunkSize = 8192; // 64 KiB
-    static std::size_t chunkOf(qsizetype i) { return std::size_t(i / chunkSize); }
-    static qsizetype offsetOf(qsizetype i) { return i % chunkSize; }
+    static constexpr qsizetype entry = sizeof(qsizetype);
+    static_assert(ByteBlocks::blockSize % entry == 0, "a start never crosses a block");
 
-    std::vector<std::unique_ptr<qsizetype[]>> m_chunks;
-    qsizetype m_size = 0;
+    ByteBlocks m_starts;
 };

@@ -16,6 +16,11 @@ struct SavedSettings {
     std::optional<QString> sendData;
     std::optional<bool> OrvinTerminal, Timestamp1, DateStamp1, CopyToSend1;
     std::optional<QString> logDirectory;
+    // Beyond the 26, in a section of its own ([Scrollback] "Memory MB"): the memory in MB
+    // that received lines and their index may take before old ones move to the scrollback
+    // file; empty unless it is a whole number from 1 to largestScrollbackMB.
+    std::optional<int> scrollbackMemoryMB;
+    static constexpr int largestScrollbackMB = 1024 * 1024;
 
     bool operator==(const SavedSettings&) const = default;
 };

@@ -56,6 +56,9 @@ const StoredValue storedValues[] = {
     {"Log Directory", &S::logDirectory},
 };
 
+const QString scrollbackSection = QStringLiteral("Scrollback");
+const QString scrollbackMemoryName = QStringLiteral("Memory MB");
+
 // Numbers are written in decimal, and read so: no other notation ("0x1", "1e3").
 std::optional<qint64> numberOf(const std::optional<QString>& text)
 {
@@ -82,6 +85,14 @@ std::optional<bool> flagOf(const std::optional<QString>& text)
         *number > std::numeric_limits<std::uint32_t>::max())
         return std::nullopt;
     return *number != 0;
+}
+
+std::optional<int> scrollbackMegabytes(const std::optional<QString>& text)
+{
+    const std::optional<int> megabytes = integerOf(text);
+    if (!megabytes || *megabytes < 1 || *megabytes > SavedSettings::largestScrollbackMB)
+        return std::nullopt;
+    return megabytes;
 }
 
 // The file's bytes, when it is a plain file (through links) of a size this program writes.
@@ -146,6 +157,8 @@ SavedSettings SettingsStore::read() const
             },
             stored.field);
     }
+    values.scrollbackMemoryMB =
+        scrollbackMegabytes(namedSection(*text, scrollbackSection).value(scrollbackMemoryName));
     return values;
 }
 
@@ -172,6 +185,8 @@ SavedSettings SettingsStore::withOldValues(const SavedSettings& values) const
                     complete.*field = old.*field;
             },
             stored.field);
+    if (!complete.scrollbackMemoryMB)
+        complete.scrollbackMemoryMB = old.scrollbackMemoryMB;
     return complete;
 }
 
@@ -195,5 +210,8 @@ QByteArray SettingsStore::fileText(const SavedSettings& values)
             },
             stored.field);
     }
+    if (values.scrollbackMemoryMB)
+        text += '\n' + sectionHeader(scrollbackSection) +
+                iniLine(scrollbackMemoryName, QString::number(*values.scrollbackMemoryMB));
     return text;
 }

@@ -156,6 +156,8 @@ void TerminalCore::restore(const SavedSettings& saved, MainWindowSide* window)
     }
     if (const std::optional<QString> folder = restoredFolder(saved.logDirectory))
         st.logDirectory = *folder;
+    m_list.scrollback().setBudget(
+        qint64(saved.scrollbackMemoryMB.value_or(ScrollbackStore::defaultBudgetMB)) * 1024 * 1024);
     emit optionsChanged();
 }
 
@@ -198,6 +200,8 @@ SavedSettings TerminalCore::currentSettings(const MainWindowSide* window) const
     for (const SavedNumber& row : savedNumbers)
         values.*row.saved = st.*row.field;
     values.macAddress = m_macText;
+    if (const qint64 megabytes = m_list.scrollback().budget() / (1024 * 1024); megabytes >= 1)
+        values.scrollbackMemoryMB = int(megabytes);
     for (const SavedFlag& row : savedFlags)
         values.*row.saved = st.*row.flag;
     values.sendData = m_sendBox;

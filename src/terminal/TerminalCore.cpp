@@ -16,6 +16,14 @@ TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObj
                                                   {QStringLiteral("SELECT"), texts::selectCaption},
                                                   {QStringLiteral("CLOSECH"), texts::closeCommand}}
 {
+    // Told during a receive tick: shown after it, as the capture file's failures are.
+    connect(&m_list, &TerminalListModel::scrollbackFailed, this,
+            [this](const QString& folder, const QString& reason) {
+                m_gate.run([this, folder, reason] {
+                    m_prompts.showMessage(texts::unableToWriteScrollback + folder, reason);
+                });
+            },
+            Qt::QueuedConnection);
 }
 
 // The port closes while the whole terminal is still there to hear of it.

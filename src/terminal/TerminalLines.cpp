@@ -54,7 +54,30 @@ void TerminalLines::appendNarrow(const QString& text)
     m_narrow.append(bytes.constData(), bytes.size());
 }
 
-void TerminalLines::noteWidth(int i) { m_widest = std::max(m_widest, lineLength(i)); }
+// Runs after each change, so that memory stays within the budget by at most a block or two.
+void TerminalLines::afterGrowth(int i)
+{
+    m_widest = std::max(m_widest, lineLength(i));
+    keepWithinBudget();
+}
+
+qint64 TerminalLines::residentBytes() const
+{
+    return (m_narrow.residentBlocks() + m_starts.blocks().residentBlocks()) * ByteBlocks::blockSize;
+}
+
+// The oldest blocks of whichever of text and index holds more in memory go first, so that
+// both keep their newest blocks, which are what is read most.
+void TerminalLines::keepWithinBudget()
+{
+    ByteBlocks& index = m_starts.blocks();
+    while (residentBytes() > m_scrollback.budget()) {
+        ByteBlocks& older =
+            m_narrow.spillableBlocks() >= index.spillableBlocks() ? m_narrow : index;
+        if (!older.spillOldest())
+            return;
+    }
+}
 
 void TerminalLines::addLine(const QString& text)
 {
@@ -63,7 +86,7 @@ void TerminalLines::addLine(const QString& text)
         appendNarrow(text);
     else
         m_wide.insert(count() - 1, text);
-    noteWidth(count() - 1);
+    afterGrowth(count() - 1);
 }
 
 void TerminalLines::appendToLast(const QString& text)
@@ -84,7 +107,7 @@ void TerminalLines::appendToLast(const QString& text)
         m_narrow.truncate(m_starts.back());
         m_wide.insert(last, widened);
     }
-    noteWidth(last);
+    afterGrowth(last);
 }
 
 void TerminalLines::appendLatin1ToLast(QByteArrayView latin1)
@@ -97,7 +120,7 @@ void TerminalLines::appendLatin1ToLast(QByteArrayView latin1)
         wide->append(QLatin1StringView(latin1));
     else
         m_narrow.append(latin1.data(), latin1.size());
-    noteWidth(last);
+    afterGrowth(last);
 }
 
 void TerminalLines::removeLastChar()
@@ -118,4 +141,5 @@ void TerminalLines::clear()
     m_starts.clear();
     m_wide.clear();
     m_widest = 0;
+    m_scrollback.clear();
 }

@@ -12,8 +12,16 @@
 // U+00FF (typed or pasted text) is kept as a 16-bit string of its own. Only the last line ever
 // changes; appending to it and opening a new line cost what is appended, whatever the
 // length of the line.
+//
+// Blocks of text and of the line index beyond the memory budget move to the scrollback file
+// (ScrollbackStore.h), oldest first; every reader below sees all lines the same wherever
+// they are. Lines kept 16-bit stay in memory: they are what a person typed or pasted.
 class TerminalLines {
 public:
+    TerminalLines() = default;
+    TerminalLines(const TerminalLines&) = delete;
+    TerminalLines& operator=(const TerminalLines&) = delete;
+
     int count() const { return int(m_starts.size()); }
     bool isEmpty() const { return m_starts.empty(); }
     QString line(int i) const;
@@ -32,13 +40,22 @@ public:
     void removeLastChar();
     void clear();
 
+    // The budget, the clock and the folders of the file, and who hears of its failures.
+    ScrollbackStore& scrollback() { return m_scrollback; }
+    const ScrollbackStore& scrollback() const { return m_scrollback; }
+    // The bytes of blocks of text and index held in memory.
+    qint64 residentBytes() const;
+
 private:
+    void keepWithinBudget();
+
     qsizetype narrowEnd(int i) const;
-    void noteWidth(int i);
+    void afterGrowth(int i);
     void appendNarrow(const QString& text);
 
-    ByteBlocks m_narrow;
-    LineStarts m_starts;
+    ScrollbackStore m_scrollback;
+    ByteBlocks m_narrow{&m_scrollback};
+    LineStarts m_starts{&m_scrollback};
     QHash<int, QString> m_wide;
     qsizetype m_widest = 0;
 };

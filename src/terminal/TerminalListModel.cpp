@@ -2,7 +2,13 @@
 
 #include <algorithm>
 
-TerminalListModel::TerminalListModel(QObject* parent) : QAbstractListModel(parent) {}
+TerminalListModel::TerminalListModel(QObject* parent) : QAbstractListModel(parent)
+{
+    m_lines.scrollback().setFailureListener(
+        [this](const QString& folder, const QString& reason) {
+            emit scrollbackFailed(folder, reason);
+        });
+}
 
 void TerminalListModel::touchLast()
 {

@@ -13,6 +13,9 @@ public:
     explicit TerminalListModel(QObject* parent = nullptr);
 
     const TerminalLines& lines() const { return m_lines; }
+    // Where old lines go beyond the memory budget.
+    ScrollbackStore& scrollback() { return m_lines.scrollback(); }
+    const ScrollbackStore& scrollback() const { return m_lines.scrollback(); }
 
     void addLine(const QString& text);
     void appendToLast(const QString& text);
@@ -31,6 +34,8 @@ signals:
     void changed();
     // The longest line grew: a view may need to widen.
     void widestLineGrew();
+    // The scrollback file could not be made or written: old lines stay in memory for now.
+    void scrollbackFailed(const QString& folder, const QString& reason);
 
 private:
     void touchLast();

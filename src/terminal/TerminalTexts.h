@@ -25,6 +25,10 @@ inline const QString unableToWriteLog = QStringLiteral("Unable to Write Log File
 inline const QString logFileGone =
     QStringLiteral("The file no longer exists. Turn Log off and on again to start a new file.");
 
+// The scrollback file, which holds old lines beyond the memory budget, failed.
+inline const QString unableToWriteScrollback =
+    QStringLiteral("Old lines stay in memory: unable to write the scrollback file in ");
+
 // Multiplexing mode: the module's commands, which are also the controls' hints.
 inline const QString muxOnCommand = QStringLiteral("SET CONTROL MUX 1");
 inline const QString muxOffCommand = QStringLiteral("SET CONTROL MUX 0");

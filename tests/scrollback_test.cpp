@@ -1,0 +1,187 @@
+// Old lines beyond the memory budget in the scrollback file: every line reads back as it was
+// kept, whatever happens to the file.
+#include "TerminalLines.h"
+
+#include "FileSizeLimit.h"
+#include "RerunTest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr qint64 block = ScrollbackStore::blockSize;
+
+// The lines under test beside the same lines in a plain list. The budget is nothing: every
+// full block leaves memory as soon as it can.
+class ScrollbackTest : public ::testing::Test {
+public:
+    ScrollbackTest()
+    {
+        store().setBudget(0);
+        store().setFolders({folder()});
+        store().setClock([this] { return now; });
+        store().setFailureListener([this](const QString& where, const QString& reason) {
+            failures.append(where + ": " + reason);
+        });
+    }
+
+    ScrollbackStore& store() { return lines.scrollback(); }
+    QString folder() const { return dir.filePath(QStringLiteral("cache")); }
+
+    void add(const QString& text)
+    {
+        lines.addLine(text);
+        expected.append(text);
+    }
+    void receive(const QByteArray& latin1)
+    {
+        lines.appendLatin1ToLast(latin1);
+        expected.last() += QString::fromLatin1(latin1);
+    }
+    void backspace()
+    {
+        lines.removeLastChar();
+        expected.last().chop(1);
+    }
+    // Lines of 1 to 20 characters, `bytes` of them in all.
+    void addShortLines(qint64 bytes)
+    {
+        for (int i = 0; bytes > 0; ++i) {
+            add(QStringLiteral("n%1:").arg(expected.size()));
+            receive(QByteArray(i % 17, char('a' + i % 26)));
+            bytes -= expected.last().size();
+        }
+    }
+    void clear()
+    {
+        lines.clear();
+        expected.clear();
+    }
+
+    void expectSameLines() const
+    {
+        ASSERT_EQ(lines.count(), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(lines.line(i), expected[i]) << "line " << i;
+            ASSERT_EQ(lines.lineLength(i), expected[i].size()) << "line " << i;
+        }
+    }
+
+    QTemporaryDir dir;
+    TerminalLines lines;
+    QStringList expected;
+    qint64 now = 0;
+    QStringList failures;
+};
+
+struct StorageCase {
+    const char* name;
+    std::function<void(ScrollbackTest&)> run;
+    bool needsAnOrdinaryUser = false; // file permissions do not bind the superuser
+};
+
+void PrintTo(const StorageCase& c, std::ostream* os) { *os << c.name; }
+
+class StorageTest : public ScrollbackTest, public ::testing::WithParamInterface<StorageCase> {};
+
+// Each case ends with a file that works: then every line reads back as it was kept, and
+// memory holds no more than the blocks still being filled.
+TEST_P(StorageTest, EveryLineReadsBackAsKept)
+{
+    if (GetParam().needsAnOrdinaryUser && rerunAsNobody())
+        return;
+    GetParam().run(*this);
+    expectSameLines();
+    EXPECT_GT(store().fileBytes(), 0);
+    EXPECT_LE(lines.residentBytes(), 2 * block);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StorageTest,
+    ::testing::Values(
+        StorageCase{"LinesCrossBlocks", [](ScrollbackTest& t) { t.addShortLines(5 * block); }},
+        StorageCase{"ALineLongerThanABlock",
+                    [](ScrollbackTest& t) {
+                        t.addShortLines(block / 2);
+                        t.add("long:");
+                        for (int i = 0; i < 40; ++i)
+                            t.receive(QByteArray(5000, char('A' + i % 26)));
+                        // Backspaces back into blocks already in the file, then more text.
+                        for (int i = 0; i < 70'000; ++i)
+                            t.backspace();
+                        t.receive("tail");
+                        t.addShortLines(2 * block);
+                    }},
+        StorageCase{"ALineTurnsWide",
+                    [](ScrollbackTest& t) {
+                        t.addShortLines(2 * block);
+                        t.lines.appendToLast(QStringLiteral("\u20ac"));
+                        t.expected.last() += QStringLiteral("\u20ac");
+                        t.add(QStringLiteral("typed \u00e9\u20ac"));
+                        t.addShortLines(2 * block);
+                    }},
+        StorageCase{"ClearEmptiesTheFile",
+                    [](ScrollbackTest& t) {
+                        t.addShortLines(4 * block);
+                        ASSERT_GE(t.store().fileBytes(), 4 * block);
+                        t.clear();
+                        EXPECT_EQ(t.store().fileBytes(), 0);
+                        EXPECT_EQ(t.lines.count(), 0);
+                        t.addShortLines(3 * block);
+                    }},
+        // The folder cannot take a file: one message, every line kept in memory, and the
+        // file tried again a minute later.
+        StorageCase{"AFileThatCannotBeMade",
+                    [](ScrollbackTest& t) {
+                        ASSERT_TRUE(QDir().mkpath(t.folder()));
+                        ::chmod(QFile::encodeName(t.folder()).constData(), 0500);
+                        t.addShortLines(3 * block);
+                        t.now += ScrollbackStore::retryMilliseconds - 1;
+                        t.addShortLines(block);
+                        EXPECT_EQ(t.store().fileBytes(), 0);
+                        EXPECT_GT(t.lines.residentBytes(), 5 * block);
+                        ASSERT_EQ(t.failures.size(), 1);
+                        EXPECT_TRUE(t.failures[0].startsWith(t.folder() + ": Permission denied"))
+                            << t.failures[0].toStdString();
+                        t.expectSameLines();
+                        ::chmod(QFile::encodeName(t.folder()).constData(), 0700);
+                        t.now += 1;
+                        t.addShortLines(block / 4);
+                        EXPECT_EQ(t.failures.size(), 1);
+                    },
+                    true},
+        // The disk fills part way (a limit on the size of files stands for it).
+        StorageCase{"ADiskThatFills", [](ScrollbackTest& t) {
+                        FileSizeLimit limit(3 * block + block / 2);
+                        t.addShortLines(8 * block);
+                        EXPECT_EQ(t.store().fileBytes(), 3 * block); // whole blocks only
+                        t.now += ScrollbackStore::retryMilliseconds - 1;
+                        t.addShortLines(block);
+                        ASSERT_EQ(t.failures.size(), 1);
+                        EXPECT_TRUE(t.failures[0].startsWith(t.folder() + ": File too large"))
+                            << t.failures[0].toStdString();
+                        EXPECT_GT(t.lines.residentBytes(), 10 * block);
+                        t.expectSameLines();
+                        limit.set(RLIM_INFINITY);
+                        t.now += 1;
+                        t.addShortLines(block / 4);
+                        EXPECT_EQ(t.failures.size(), 1);
+                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Nothing is written while the lines fit in the budget, and no file is made for them.
+TEST_F(ScrollbackTest, LinesWithinTheBudgetStayInMemory)
+{
+    store().setBudget(16 * block);
+    addShortLines(4 * block);
+    expectSameLines();
+    EXPECT_EQ(store().fileBytes(), 0);
+    EXPECT_TRUE(QDir(folder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+} // namespace
