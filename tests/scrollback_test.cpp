@@ -63,6 +63,29 @@ public:
         expected.clear();
     }
 
+    // With a file that fails: one message naming the folder and the reason, every line kept
+    // in memory beyond the budget, and the file tried again each minute, no sooner.
+    void failAndRecover(const char* reason, qint64 fileBytesBeforeFailing,
+                        const std::function<void()>& repair)
+    {
+        addShortLines(3 * block);
+        now += ScrollbackStore::retryMilliseconds; // tried again, and failing again
+        addShortLines(block);
+        ASSERT_EQ(failures.size(), 1) << failures.join('\n').toStdString();
+        EXPECT_TRUE(failures[0].startsWith(folder() + ": " + reason))
+            << failures[0].toStdString();
+        EXPECT_EQ(store().fileBytes(), fileBytesBeforeFailing);
+        EXPECT_GT(lines.residentBytes(), 3 * block - fileBytesBeforeFailing);
+        expectSameLines();
+        repair();
+        now += ScrollbackStore::retryMilliseconds - 1;
+        addShortLines(block / 4);
+        EXPECT_EQ(store().fileBytes(), fileBytesBeforeFailing);
+        now += 1; // a minute since the last try: everything beyond the budget moves now
+        addShortLines(block / 4);
+        EXPECT_EQ(failures.size(), 1);
+    }
+
     void expectSameLines() const
     {
         ASSERT_EQ(lines.count(), expected.size());
@@ -134,43 +157,22 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_EQ(t.lines.count(), 0);
                         t.addShortLines(3 * block);
                     }},
-        // The folder cannot take a file: one message, every line kept in memory, and the
-        // file tried again a minute later.
+        // The folder cannot take a file.
         StorageCase{"AFileThatCannotBeMade",
                     [](ScrollbackTest& t) {
                         ASSERT_TRUE(QDir().mkpath(t.folder()));
-                        ::chmod(QFile::encodeName(t.folder()).constData(), 0500);
-                        t.addShortLines(3 * block);
-                        t.now += ScrollbackStore::retryMilliseconds - 1;
-                        t.addShortLines(block);
-                        EXPECT_EQ(t.store().fileBytes(), 0);
-                        EXPECT_GT(t.lines.residentBytes(), 5 * block);
-                        ASSERT_EQ(t.failures.size(), 1);
-                        EXPECT_TRUE(t.failures[0].startsWith(t.folder() + ": Permission denied"))
-                            << t.failures[0].toStdString();
-                        t.expectSameLines();
-                        ::chmod(QFile::encodeName(t.folder()).constData(), 0700);
-                        t.now += 1;
-                        t.addShortLines(block / 4);
-                        EXPECT_EQ(t.failures.size(), 1);
+                        const QByteArray folder = QFile::encodeName(t.folder());
+                        ::chmod(folder.constData(), 0500);
+                        t.failAndRecover("Permission denied", 0,
+                                         [&] { ::chmod(folder.constData(), 0700); });
                     },
                     true},
         // The disk fills part way (a limit on the size of files stands for it).
         StorageCase{"ADiskThatFills", [](ScrollbackTest& t) {
                         FileSizeLimit limit(3 * block + block / 2);
-                        t.addShortLines(8 * block);
-                        EXPECT_EQ(t.store().fileBytes(), 3 * block); // whole blocks only
-                        t.now += ScrollbackStore::retryMilliseconds - 1;
-                        t.addShortLines(block);
-                        ASSERT_EQ(t.failures.size(), 1);
-                        EXPECT_TRUE(t.failures[0].startsWith(t.folder() + ": File too large"))
-                            << t.failures[0].toStdString();
-                        EXPECT_GT(t.lines.residentBytes(), 10 * block);
-                        t.expectSameLines();
-                        limit.set(RLIM_INFINITY);
-                        t.now += 1;
-                        t.addShortLines(block / 4);
-                        EXPECT_EQ(t.failures.size(), 1);
+                        // Whole blocks only: what part of one fitted is given back.
+                        t.failAndRecover("File too large", 3 * block,
+                                         [&] { limit.set(RLIM_INFINITY); });
                     }}),
     [](const auto& info) { return std::string(info.param.name); });
 
