@@ -430,4 +430,49 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"NotAnIniFile", "\x01\x02\xff\xfe[[[=\n==\n\\\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The memory budget of received lines has a section of its own; a value that is not a whole
+// number of megabytes in range reads as none, so the default stays.
+struct ScrollbackCase {
+    const char* name;
+    const char* fileText;
+    std::optional<int> megabytes;
+};
+
+void PrintTo(const ScrollbackCase& c, std::ostream* os) { *os << c.name; }
+
+class ScrollbackMemoryTest : public SettingsStoreTest,
+                             public ::testing::WithParamInterface<ScrollbackCase> {};
+
+TEST_P(ScrollbackMemoryTest, ReadsOnlyAWholeNumberInRange)
+{
+    writeFile(GetParam().fileText);
+    EXPECT_EQ(SettingsStore(path()).read().scrollbackMemoryMB, GetParam().megabytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ScrollbackMemoryTest,
+    ::testing::Values(
+        ScrollbackCase{"Set", "[General]\nEcho=1\n\n[Scrollback]\nMemory MB=64\n", 64},
+        ScrollbackCase{"Largest", "[Scrollback]\nMemory%20MB=1048576\n", 1048576},
+        ScrollbackCase{"Zero", "[Scrollback]\nMemory MB=0\n", std::nullopt},
+        ScrollbackCase{"Negative", "[Scrollback]\nMemory MB=-256\n", std::nullopt},
+        ScrollbackCase{"TooLarge", "[Scrollback]\nMemory MB=1048577\n", std::nullopt},
+        ScrollbackCase{"Words", "[Scrollback]\nMemory MB=lots\n", std::nullopt},
+        ScrollbackCase{"InGeneral", "[General]\nMemory MB=64\n", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Written after the 26 values, in its own section; a write without it keeps the file's.
+TEST_F(SettingsStoreTest, TheScrollbackBudgetIsWrittenInItsOwnSection)
+{
+    SavedSettings values;
+    values.Echo1 = true;
+    values.scrollbackMemoryMB = 512;
+    ASSERT_TRUE(SettingsStore(path()).write(values));
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), "[General]\nEcho=1\n\n[Scrollback]\nMemory MB=512\n");
+    ASSERT_TRUE(SettingsStore(path()).write(everyValueSet()));
+    EXPECT_EQ(SettingsStore(path()).read().scrollbackMemoryMB, 512);
+}
+
 } // namespace

@@ -231,6 +231,29 @@ TEST_F(StartUpTest, ExitWhileOfflineSavesPortZeroAndTheNextStartWaitsForComOne)
     EXPECT_EQ(panel(0), "COM1 115200 8N1- Online");
 }
 
+// The memory budget of received lines comes from its own section, a bad value gives the
+// default, and the value in use is saved.
+TEST_F(StartUpTest, TheScrollbackBudgetIsTakenUpAndSaved)
+{
+    const qint64 megabyte = 1024 * 1024;
+    const struct {
+        const char* fileText;
+        qint64 budget;
+        const char* saved;
+    } cases[] = {{"[Scrollback]\nMemory MB=64\n", 64 * megabyte, "64"},
+                 {"[Scrollback]\nMemory MB=0\n", 256 * megabyte, "256"},
+                 {"[General]\nEcho=0\n", 256 * megabyte, "256"}};
+    for (const auto& c : cases) {
+        profile.writeSettings(thisVersion, c.fileText);
+        restart();
+        showWindow();
+        EXPECT_EQ(core().list().scrollback().budget(), c.budget) << c.fileText;
+        window->close();
+        const QSettings file(profile.settingsFile(thisVersion), QSettings::IniFormat);
+        EXPECT_EQ(file.value("Scrollback/Memory MB").toString(), c.saved) << c.fileText;
+    }
+}
+
 TEST_F(StartUpTest, ABaudRateOutsideTheMenuIsUsedAndNoRateIsTicked)
 {
     plug(1);
