@@ -1,8 +1,11 @@
 // A terminal list of millions of short lines: what each line costs in resident memory beyond
 // its text, in the lines alone, in the list model and in the real view shown offscreen, and
-// the time to scroll anywhere in them and paint.
+// the time to scroll anywhere in them and paint. Lines beyond the memory budget go to the
+// scrollback file (in $XDG_CACHE_HOME/Serivox); resident memory and the time per million lines
+// are printed as the list grows, so a run of 100 M lines shows that memory stays bounded.
 //
-//     list_bench [lines] [lines|model|view]     (default: 1000000 view)
+//     list_bench [lines] [lines|model|view] [budget MB] [line length]
+//                                                 (default: 1000000 view 256 10)
 #include "TerminalCore.h"
 #include "TerminalView.h"
 #include "UserPrompts.h"
@@ -40,6 +43,17 @@ struct Memory {
 
 // A short line as a module sends it: "OK 0001234" (10 characters).
 QString shortLine(int i) { return QStringLiteral("OK %1").arg(i % 10'000'000, 7, 10, QChar('0')); }
+
+// Lines of the same start, padded to a length of their own: 1000-byte lines fill 8 GB, a day
+// at 921,600 baud, in 8 M lines.
+QString lineOf(int i, int length)
+{
+    static QString padding;
+    if (padding.size() < length)
+        padding = QString(length, QLatin1Char('.'));
+    const QString start = shortLine(i);
+    return length <= start.size() ? start : start + padding.first(length - start.size());
+}
 
 void printMemory(const char* what, int count, qint64 textBytes, const Memory& before,
                  const Memory& after)
@@ -112,13 +126,54 @@ void tickAtTheEnd(TerminalCore& core, TerminalView& view)
                 double(paintNs) / ticks / 1e6);
 }
 
-int modelAndView(int count, bool withView)
+// Resident memory and time as the list grows: each million lines up to ten, then each ten.
+class GrowthReport {
+public:
+    void lineAdded(int lines, const TerminalLines& stored)
+    {
+        const int step = lines <= 10'000'000 ? 1'000'000 : 10'000'000;
+        if (lines % step != 0)
+            return;
+        const Memory now;
+        std::printf("  %4d M lines: %.1f MiB resident (lines in memory %.1f MiB, file %.1f MiB), "
+                    "%.0f ms per million lines\n",
+                    lines / 1'000'000, now.residentKiB / 1024.0,
+                    double(stored.residentBytes()) / 1048576.0,
+                    double(stored.scrollback().fileBytes()) / 1048576.0,
+                    double(m_step.restart()) / ((lines - m_lastLines) / 1e6));
+        std::fflush(stdout);
+        m_lastLines = lines;
+        m_peakKiB = std::max(m_peakKiB, now.residentKiB);
+    }
+    long peakResidentKiB() const { return m_peakKiB; }
+
+private:
+    QElapsedTimer m_step = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    int m_lastLines = 0;
+    long m_peakKiB = 0;
+};
+
+// The first and last lines read back exactly as they were added, wherever they are kept.
+void checkEnds(const TerminalLines& lines, int count, int length)
+{
+    const bool first = lines.line(0) == lineOf(0, length);
+    const bool last = lines.line(count - 1) == lineOf(count - 1, length);
+    std::printf("first line %s, last line %s\n", first ? "exact" : "WRONG",
+                last ? "exact" : "WRONG");
+}
+
+int modelAndView(int count, bool withView, qint64 budgetMB, int length)
 {
     Silent prompts;
     TerminalPlatform platform;
     platform.portsDir = QStringLiteral("/nonexistent");
     platform.listDevices = {};
     TerminalCore core(prompts, platform);
+    core.list().scrollback().setBudget(budgetMB * 1024 * 1024);
     std::unique_ptr<TerminalView> view;
     if (withView) {
         view = std::make_unique<TerminalView>(core);
@@ -133,10 +188,12 @@ int modelAndView(int count, bool withView)
     qint64 text = 0;
     // Published in batches as the receive loop would, a tick's worth at a time.
     const int linesPerTick = 10'000;
+    GrowthReport growth;
     for (int i = 0; i < count; ++i) {
-        const QString line = shortLine(i);
+        const QString line = lineOf(i, length);
         text += line.size();
         core.AddtoList(1, line);
+        growth.lineAdded(i + 1, core.lines());
         if (i % linesPerTick == linesPerTick - 1) {
             core.list().publish();
             if (view)
@@ -150,8 +207,10 @@ int modelAndView(int count, bool withView)
     }
     const qint64 fillMs = timer.elapsed();
     printMemory(withView ? "view" : "model", count, text, before, Memory());
-    std::printf("%s: filled in %lld ms\n", withView ? "view" : "model",
-                static_cast<long long>(fillMs));
+    std::printf("%s: filled in %lld ms; highest resident memory seen while filling %.1f MiB\n",
+                withView ? "view" : "model", static_cast<long long>(fillMs),
+                growth.peakResidentKiB() / 1024.0);
+    checkEnds(core.lines(), count, length);
     if (view) {
         scrollAround(*view, count);
         tickAtTheEnd(core, *view);
@@ -167,11 +226,15 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 1'000'000;
     const QByteArray mode = argc > 2 ? QByteArray(argv[2]) : QByteArray("view");
-    if (count <= 0 || (mode != "lines" && mode != "model" && mode != "view")) {
-        std::fprintf(stderr, "usage: list_bench [lines] [lines|model|view]\n");
+    const qint64 budgetMB = argc > 3 ? std::atoll(argv[3]) : ScrollbackStore::defaultBudgetMB;
+    const int length = argc > 4 ? std::atoi(argv[4]) : 10;
+    if (count <= 0 || budgetMB < 0 || length <= 0 ||
+        (mode != "lines" && mode != "model" && mode != "view")) {
+        std::fprintf(stderr, "usage: list_bench [lines] [lines|model|view] [budget MB] "
+                             "[line length]\n");
         return 2;
     }
     if (mode == "lines")
         return linesOnly(count);
-    return modelAndView(count, mode == "view");
+    return modelAndView(count, mode == "view", budgetMB, length);
 }
