@@ -67,11 +67,15 @@ qint64 TerminalLines::residentBytes() const
 }
 
 // The oldest blocks of whichever of text and index holds more in memory go first, so that
-// both keep their newest blocks, which are what is read most.
+// both keep their newest blocks, which are what is read most. A change moves a few blocks at
+// most: once a failed file works again, what waited in memory moves a megabyte a change
+// rather than gigabytes in one go that would stop the window for seconds.
 void TerminalLines::keepWithinBudget()
 {
+    constexpr int mostBlocksAChange = 16;
     ByteBlocks& index = m_starts.blocks();
-    while (residentBytes() > m_scrollback.budget()) {
+    for (int moved = 0; moved < mostBlocksAChange && residentBytes() > m_scrollback.budget();
+         ++moved) {
         ByteBlocks& older =
             m_narrow.spillableBlocks() >= index.spillableBlocks() ? m_narrow : index;
         if (!older.spillOldest())
