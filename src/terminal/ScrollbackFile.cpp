@@ -15,16 +15,17 @@ namespace {
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // A file without a name where the file system can make one, else a fresh name that is
-// unlinked at once. O_EXCL never opens what is already there, a link included.
+// unlinked at once. O_EXCL and O_NOFOLLOW never open what is already there, a link included.
+// (The folder itself may be a link: people move their cache folder to another disk.)
 int openNameless(const QByteArray& folder)
 {
-    const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW;
+    const int flags = O_RDWR | O_CLOEXEC;
     const int fd = ::open(folder.constData(), O_TMPFILE | flags, 0600);
     if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
         return fd;
     const QByteArray name = folder + "/scrollback-" + QByteArray::number(::getpid()) + '-' +
                             QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-    const int named = ::open(name.constData(), O_CREAT | O_EXCL | flags, 0600);
+    const int named = ::open(name.constData(), O_CREAT | O_EXCL | O_NOFOLLOW | flags, 0600);
     if (named >= 0)
         ::unlink(name.constData());
     return named;

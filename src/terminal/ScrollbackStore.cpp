@@ -19,10 +19,7 @@ qint64 steadyMilliseconds()
 }
 } // namespace
 
-ScrollbackStore::ScrollbackStore()
-    : m_folders{serivoxCacheFolder(), QDir::tempPath()}, m_clock(&steadyMilliseconds)
-{
-}
+ScrollbackStore::ScrollbackStore() : m_clock(&steadyMilliseconds) {}
 
 void ScrollbackStore::failed(const QString& folder, const QString& reason)
 {
@@ -42,9 +39,12 @@ bool ScrollbackStore::fileReady()
     m_retryAt = -1;
     if (m_file.isOpen())
         return true;
+    // Found when first needed, as the environment then says.
+    const QStringList folders =
+        m_folders.isEmpty() ? QStringList{serivoxCacheFolder(), QDir::tempPath()} : m_folders;
     std::optional<QString> firstFailure;
     QString firstFolder;
-    for (const QString& folder : m_folders) {
+    for (const QString& folder : folders) {
         const std::optional<QString> failure = m_file.open(folder);
         if (!failure)
             return true;

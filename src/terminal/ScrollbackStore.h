@@ -33,7 +33,7 @@ public:
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setFailureListener(FailureListener listener) { m_onFailure = std::move(listener); }
     // The folders the file is made in, the first that works: by default the user's cache
-    // folder, then the system's temporary folder.
+    // folder, then the system's temporary folder (none given: those).
     void setFolders(QStringList folders) { m_folders = std::move(folders); }
 
     // What the file holds.

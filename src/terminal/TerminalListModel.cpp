@@ -4,10 +4,9 @@
 
 TerminalListModel::TerminalListModel(QObject* parent) : QAbstractListModel(parent)
 {
-    m_lines.scrollback().setFailureListener(
-        [this](const QString& folder, const QString& reason) {
-            emit scrollbackFailed(folder, reason);
-        });
+    m_lines.scrollback().setFailureListener([this](const QString& folder, const QString& reason) {
+        emit scrollbackFailed(folder, reason);
+    });
 }
 
 void TerminalListModel::touchLast()
