@@ -96,7 +96,7 @@ void tickAtTheEnd(TerminalCore& core, TerminalView& view)
     const int ticks = 100;
     for (int i = 0; i < ticks; ++i) {
         step.start();
-        core.AddtoList(i % 2, QStringLiteral("x"));
+        core.listWriter().AddtoList(i % 2, QStringLiteral("x"));
         core.list().publish();
         appendNs += step.nsecsElapsed();
         step.start();
@@ -136,7 +136,7 @@ int modelAndView(int count, bool withView)
     for (int i = 0; i < count; ++i) {
         const QString line = shortLine(i);
         text += line.size();
-        core.AddtoList(1, line);
+        core.listWriter().AddtoList(1, line);
         if (i % linesPerTick == linesPerTick - 1) {
             core.list().publish();
             if (view)

@@ -30,7 +30,7 @@ TEST_P(DriverSendTest, WritesExactBytesAtTheirPace)
 {
     const SendCase& c = GetParam();
     PtyPeer& module = startOn(1);
-    core->st.MUX1 = c.multiplex;
+    core->preset(&TerminalState::MUX1, c.multiplex);
     clock.forget();
     const qint64 before = clock.now();
     c.send(io());
@@ -69,27 +69,27 @@ TEST_F(DriverTest, PutsSpacesCharactersTwentyMillisecondsApart)
 TEST_F(DriverTest, PutsReflectsInTheTerminalBeforeWriting)
 {
     startOn(1);
-    core->st.Echo1 = true;
-    core->st.CopyToSend1 = true;
+    core->preset(&TerminalState::Echo1, true);
+    core->preset(&TerminalState::CopyToSend1, true);
     io().c_puts("hello");
-    EXPECT_EQ(core->sendBox(), "hello");
+    EXPECT_EQ(core->shown().sendBox(), "hello");
     EXPECT_EQ(lines(), QStringList{"hello"});
     io().c_puts("");
-    EXPECT_EQ(core->sendBox(), "");
+    EXPECT_EQ(core->shown().sendBox(), "");
     EXPECT_EQ(lines(), (QStringList{"hello", ""}));
 }
 
 TEST_F(DriverTest, WithNoPortOpenOnlyPutcTakesTime)
 {
-    core->st.Echo1 = true;
-    core->st.CopyToSend1 = true;
+    core->preset(&TerminalState::Echo1, true);
+    core->preset(&TerminalState::CopyToSend1, true);
     io().c_puts("AT");
     EXPECT_EQ(clock.now(), 0);
-    EXPECT_EQ(core->sendBox(), "");
+    EXPECT_EQ(core->shown().sendBox(), "");
     EXPECT_TRUE(lines().isEmpty());
 
     io().c_write("+++");
-    EXPECT_EQ(core->sendBox(), "+++");
+    EXPECT_EQ(core->shown().sendBox(), "+++");
     EXPECT_EQ(clock.now(), 0);
 
     io().c_putc('A');
@@ -105,7 +105,7 @@ TEST_F(DriverTest, BytesLeaveAboutTenMillisecondsApartInRealTime)
     platform.pause = realPause();
     platform.makeDevice = {};
     TerminalCore realTime(quiet, platform);
-    realTime.FormShow();
+    realTime.startUp().FormShow();
     ASSERT_TRUE(realTime.io().isOpen());
 
     std::vector<PtyPeer::TimedByte> arrived;
@@ -237,7 +237,7 @@ TEST_F(DriverTest, EveryOpenRestoresTheTimeouts)
     EXPECT_EQ(io().c_getc(), Serial_io::noByte);
     EXPECT_EQ(io().timeouts().oneByteReadLimitMs(), 2);
 
-    core->set_com(1);
+    core->portControl().set_com(1);
     EXPECT_EQ(io().timeouts(), CommTimeouts{});
     EXPECT_EQ(io().timeouts().oneByteReadLimitMs(), 30);
     EXPECT_EQ(io().timeouts().oneByteWriteLimitMs(), 20);

@@ -12,11 +12,11 @@ void TMain::ShowHelpClick() { showHelp(contentsContext); }
 
 void TMain::showHelp(int context)
 {
-    if (m_core->helpFile().isEmpty())
+    if (m_core->startUp().helpFile().isEmpty())
         return;
     if (!m_helpViewer)
         m_helpViewer = new HelpViewer(this);
-    m_helpViewer->showContext(m_core->helpFile(), context);
+    m_helpViewer->showContext(m_core->startUp().helpFile(), context);
 }
 
 void TMain::AboutClick() { m_about->exec(); }
