@@ -1,7 +1,10 @@
 // The serial driver over a real pseudo-terminal: exact bytes, pacing, reads, open rules.
 #include "CoreFixture.h"
+#include "QtSerialDevice.h"
 #include "Watchdog.h"
 
+#include <QTemporaryDir>
+#include <QTest>
 #include <chrono>
 #include <cstdio>
 #include <termios.h>
@@ -256,6 +259,31 @@ TEST_F(DriverTest, IdleReadGivesUpWithinTheBoundWhateverTheLimits)
     EXPECT_EQ(io().c_getc(), Serial_io::noByte);
     EXPECT_EQ(io().c_getc_checked(), Serial_io::noByte);
     EXPECT_FALSE(watchdog.fired()) << "the read waited as long as the port's limits said";
+}
+
+// The flood throttle: between receive ticks the device does not watch the line, so bytes
+// wait in the device and do not wake the event loop chunk by chunk; watched again, what
+// waited is told at once.
+TEST(ReadWatchTest, AnUnwatchedLineTellsNothingUntilWatchedAgain)
+{
+    QTemporaryDir lockDir;
+    PtyPeer module;
+    QtSerialDevice device(UucpLocks({lockDir.path()}));
+    QString why;
+    ASSERT_TRUE(device.open(module.devicePath(), LineSettings{}, &why)) << qPrintable(why);
+    int notices = 0;
+    device.setArrivalNotice([&] { ++notices; });
+    device.watchArrivals(false);
+    module.send("while unwatched");
+    QTest::qWait(200); // turns of the event loop in which a watched line would have told
+    EXPECT_EQ(notices, 0) << "the line was watched between reads";
+
+    device.watchArrivals(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notices > 0; }, 10000));
+    QByteArray bytes;
+    for (int reads = 0; reads < 100 && bytes.size() < 15; ++reads)
+        device.read(bytes, 100);
+    EXPECT_EQ(bytes, "while unwatched");
 }
 
 } // namespace
