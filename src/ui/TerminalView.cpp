@@ -325,7 +325,7 @@ void TerminalView::paintEvent(QPaintEvent* event)
 
 // The background is filled here, in bands, rather than by the widget: the raster engine
 // hands a fill taller than about a hundred lines of pixels to a pool of threads and waits
-// for them, and while lines stream in the whole view is filled sixty times a second. The
+// for them, and while lines stream in the whole view is filled 40 times a second. The
 // hand-over costs more than the fill.
 void TerminalView::fillBackground(QPainter& painter, const QRegion& region) const
 {
