@@ -18,6 +18,8 @@
 #include "TerminalView.h"
 #include "Timeouts.h"
 #include "ToolBarBuilder.h"
+#include "ToolBarTables.h"
+#include "WindowPlacement.h"
 #include "WindowPrinting.h"
 
 #include <QAction>
@@ -36,6 +38,7 @@ constexpr int clientWidth = 965;
 constexpr int clientHeight = 660;
 constexpr int leastWidth = 100;
 const QStringList channelItems{"0", "1", "2", "3", "4", "5", "6", "255"};
+constexpr int contentsContext = 1;
 } // namespace
 
 TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) : QMainWindow(parent)
@@ -372,3 +375,38 @@ void TMain::resizeEvent(QResizeEvent* event)
 // The tool bars, the main panel and the status bar keep their places by layout; the
 // window is drawn afresh at its new size.
 void TMain::FormResize() { update(); }
+
+// The main window's side of start-up and exit: its placement and its tool bars.
+
+// The frame's position, and the window's own size: the window system's frame around it is
+// not the program's, so a restored window keeps its size whatever frame it gets.
+QRect TMain::placement() const { return QRect(pos(), size()); }
+
+void TMain::placeWindow(const SavedPlacement& saved)
+{
+    const QRect where = restoredPlacement(saved, placement(), ScreenLayout::ofThisMachine());
+    resize(where.size());
+    move(where.topLeft());
+}
+
+void TMain::toggleToolBar(bool TerminalState::*shown)
+{
+    for (const ToolBarLayout& layout : toolBarLayouts())
+        if (layout.shown == shown)
+            toggleToolBar(layout);
+}
+
+// The Help menu: the help topics and the About dialog.
+
+void TMain::ShowHelpClick() { showHelp(contentsContext); }
+
+void TMain::showHelp(int context)
+{
+    if (m_core->startUp().helpFile().isEmpty())
+        return;
+    if (!m_helpViewer)
+        m_helpViewer = new HelpViewer(this);
+    m_helpViewer->showContext(m_core->startUp().helpFile(), context);
+}
+
+void TMain::AboutClick() { m_about->exec(); }
