@@ -107,12 +107,13 @@ public:
         QElapsedTimer whole;
         whole.start();
         item->trigger();
-        const bool done =
-            QTest::qWaitFor([&] { return !core.portItemsShown().port(probedPorts); }, 60'000);
+        const bool done = QTest::qWaitFor(
+            [&] { return !core.portControl().portItemsShown().port(probedPorts); }, 60'000);
         const double wholeMs = double(whole.nsecsElapsed()) / 1e6;
         QTest::qWait(20); // the meter's next beat sees the last stall
         const Pass pass{stalls.worstMs, wholeMs};
-        if (!done || !core.portItemsShown().port(1) || !core.portItemsShown().port(99))
+        if (!done || !core.portControl().portItemsShown().port(1) ||
+            !core.portControl().portItemsShown().port(99))
             std::puts("Auto Detect did not show what is there");
         item->trigger();
         QTest::qWait(50);

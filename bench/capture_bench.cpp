@@ -86,10 +86,10 @@ int main(int argc, char** argv)
         return moment;
     };
     TerminalCore core(prompts, platform);
-    core.FormShow();
-    core.st.Timestamp1 = true;
-    core.st.DateStamp1 = true;
-    core.Log1Click();
+    core.startUp().FormShow();
+    core.preset(&TerminalState::Timestamp1, true);
+    core.preset(&TerminalState::DateStamp1, true);
+    core.capture().Log1Click();
 
     QByteArray stream;
     for (int i = 0; i < lineCount; ++i)
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
     QObject::connect(&timer1, &QTimer::timeout, [&] {
         QElapsedTimer tick;
         tick.start();
-        core.Timer1Timer();
+        core.receiver().Timer1Timer();
         slowestTickNs = std::max(slowestTickNs, tick.nsecsElapsed());
         ++ticks;
         const bool allShown = sent && core.lines().count() == expected.lines.size() &&

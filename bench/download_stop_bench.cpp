@@ -128,7 +128,7 @@ void escapeRun(int baud, const QString& file, StopFigures& figures)
     if (!QTest::qWaitForWindowExposed(&window))
         std::puts("the window was never shown");
     QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
-    window.core().selectLineParameter(&TerminalState::baudRate, baud);
+    window.core().portControl().selectLineParameter(&TerminalState::baudRate, baud);
 
     qint64 escapeAt = 0, endedAt = 0;
     QObject::connect(&window.core().download(), &DownloadRun::ended, [&] { endedAt = nowNs(); });

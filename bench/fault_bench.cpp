@@ -150,7 +150,7 @@ void hugeSettingsFile()
     clock.restart();
     bench.window->close();
     std::printf("settings file of 100 MB: start-up %.0f ms (%s), exit %.0f ms\n", startMs,
-                bench.core().st.baudRate == 115200 ? "defaults" : "FILE READ",
+                bench.core().state().baudRate == 115200 ? "defaults" : "FILE READ",
                 double(clock.nsecsElapsed()) / 1e6);
 }
 

@@ -142,7 +142,7 @@ public:
     void stream(const char* what, LineMaker make, qint64 count, double bytesPerSecond,
                 int probes = 0)
     {
-        m_window.core().Clear1Click();
+        m_window.core().receiver().Clear1Click();
         QTest::qWait(100);
         std::atomic<double> writerCpu{0.0};
         std::atomic<bool> stop{false};

@@ -57,11 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The Channel box: a number selects its link, anything else is refused with a message
     // and leaves the link as it was.
     TerminalCore& core = channelOwner();
-    const int linkBefore = core.st.muxLink;
+    const int linkBefore = core.state().muxLink;
     QStringList& messages = static_cast<FuzzPrompts&>(core.prompts()).messages;
-    core.setChannelText(text);
-    core.ChannelChange();
-    require(core.st.muxLink == (integer ? *integer : linkBefore), "the link differs", shown);
+    core.shown().setChannelText(text);
+    core.mux().ChannelChange();
+    require(core.state().muxLink == (integer ? *integer : linkBefore), "the link differs", shown);
     require(messages.size() == (integer ? 0 : 1), "the refusal was not told", shown);
     messages.clear(); // what one input allocates, it frees: leak checks stay quiet
     return 0;

@@ -14,6 +14,7 @@
 
 #include <QFile>
 #include <cstdint>
+#include <functional>
 
 namespace {
 
@@ -34,21 +35,24 @@ public:
     ReceivingTerminal() : core(prompts, fuzzPlatform(line, [this] { return now; }))
     {
         prompts.logFile = captureFile();
-        core.FormShow();
+        core.startUp().FormShow();
         require(core.io().isOpen(), "COM1 did not open",
                 [&] { return core.io().lastOpenFailure(); });
     }
 
     void set(const ReceiveOptions& options)
     {
-        setOption(&TerminalState::HexMode, options.hex, &TerminalCore::HexModeClick);
-        setOption(&TerminalState::Unreadable1, options.unreadable, &TerminalCore::Unreadable1Click);
+        setOption(&TerminalState::HexMode, options.hex, [this] { core.options().HexModeClick(); });
+        setOption(&TerminalState::Unreadable1, options.unreadable,
+                  [this] { core.options().Unreadable1Click(); });
         setOption(&TerminalState::AddLinefeedton1, options.addLinefeed,
-                  &TerminalCore::AddLinefeedton1Click);
-        setOption(&TerminalState::Echo1, options.echo, &TerminalCore::Echo1Click);
-        setOption(&TerminalState::Log1, options.log, &TerminalCore::Log1Click);
-        setOption(&TerminalState::Timestamp1, options.timestamp, &TerminalCore::Timestamp1Click);
-        setOption(&TerminalState::DateStamp1, options.dateStamp, &TerminalCore::DateStamp1Click);
+                  [this] { core.options().AddLinefeedton1Click(); });
+        setOption(&TerminalState::Echo1, options.echo, [this] { core.options().Echo1Click(); });
+        setOption(&TerminalState::Log1, options.log, [this] { core.capture().Log1Click(); });
+        setOption(&TerminalState::Timestamp1, options.timestamp,
+                  [this] { core.options().Timestamp1Click(); });
+        setOption(&TerminalState::DateStamp1, options.dateStamp,
+                  [this] { core.options().DateStamp1Click(); });
     }
 
     // Ticks until every byte on the line has been taken, those the driver has read in a block
@@ -59,7 +63,7 @@ public:
         const auto busy = [&] { return line->waiting() > 0 || !core.io().c_arrived().isEmpty(); };
         for (qsizetype ticks = 0; busy(); ++ticks) {
             require(ticks <= bytes.size(), "a receive tick took nothing from a busy line");
-            core.Timer1Timer();
+            core.receiver().Timer1Timer();
         }
     }
 
@@ -69,11 +73,11 @@ public:
     TerminalCore core;
 
 private:
-    void setOption(bool TerminalState::*flag, bool wanted, void (TerminalCore::*click)())
+    void setOption(bool TerminalState::*flag, bool wanted, const std::function<void()>& click)
     {
-        if (core.st.*flag != wanted)
-            (core.*click)();
-        require(core.st.*flag == wanted, "an option did not take its value");
+        if (core.state().*flag != wanted)
+            click();
+        require(core.state().*flag == wanted, "an option did not take its value");
     }
 };
 
@@ -130,17 +134,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         const ReceiveOptions options = optionsFrom(optionBits);
         terminal.set(options);
-        terminal.core.setTickBudget(optionBits & 0x80 ? TerminalCore::TickBudget{0}
-                                                      : TerminalCore::TickBudget{});
+        terminal.core.receiver().setTickBudget(optionBits & 0x80 ? Receiver::TickBudget{0}
+                                                                 : Receiver::TickBudget{});
         terminal.takeIn(bytes);
         reference.receive(bytes, options, terminal.now);
         terminal.now = terminal.now.addSecs(1);
     }
     compareLines(terminal.core, reference);
-    require(terminal.core.macItems() == reference.addresses(), "the MAC box lists other addresses",
-            [&] {
-                return visible(terminal.core.macItems().join(u'|')) + QStringLiteral(" expected ") +
-                       visible(reference.addresses().join(u'|'));
+    require(terminal.core.shown().macItems() == reference.addresses(),
+            "the MAC box lists other addresses", [&] {
+                return visible(terminal.core.shown().macItems().join(u'|')) +
+                       QStringLiteral(" expected ") + visible(reference.addresses().join(u'|'));
             });
     compareCapture(reference);
     return 0;

@@ -51,8 +51,8 @@ void startsWithin(const SavedSettings& saved, const QString& folder)
     TerminalPlatform platform = fuzzPlatform();
     platform.settingsDir = folder;
     TerminalCore core(prompts, platform);
-    core.FormShow();
-    const TerminalState& st = core.st;
+    core.startUp().FormShow();
+    const TerminalState& st = core.state();
 
     const int port = saved.comPort.value_or(1);
     require(st.lastPort == (port >= 1 && port <= 100 ? port : 1), "the port to open differs");
@@ -91,9 +91,10 @@ void startsWithin(const SavedSettings& saved, const QString& folder)
         return text;
     };
     const QString mac = saved.macAddress.value_or(QString());
-    require(core.macText() == (isMacAddress(mac) ? mac : texts::macDesignText),
+    require(core.shown().macText() == (isMacAddress(mac) ? mac : texts::macDesignText),
             "the MAC box differs");
-    require(core.sendBox() == visible(saved.sendData.value_or(QString())), "the send box differs");
+    require(core.shown().sendBox() == visible(saved.sendData.value_or(QString())),
+            "the send box differs");
     const QString logFolder = saved.logDirectory.value_or(QString());
     const bool usableFolder =
         logFolder.startsWith(QLatin1Char('/')) && visible(logFolder) == logFolder;

@@ -39,7 +39,7 @@ constexpr std::array<Box, TSettings::boxCount> boxes{{
 struct DialogOnPort {
     DialogOnPort() : core(prompts, fuzzPlatform()), dialog(core.io(), prompts, &window)
     {
-        core.FormShow();
+        core.startUp().FormShow();
         require(core.io().isOpen(), "COM1 did not open");
     }
 

@@ -54,7 +54,7 @@ protected:
     {
         std::vector<int> ports;
         for (int n = PortsFolder::firstPort; n <= PortsFolder::lastPort; ++n)
-            if (core->portItemsShown().port(n))
+            if (core->portControl().portItemsShown().port(n))
                 ports.push_back(n);
         return ports;
     }
@@ -62,7 +62,7 @@ protected:
     {
         QStringList groups;
         for (const PortGroup& group : portGroups)
-            if (core->portItemsShown().group(group))
+            if (core->portControl().portItemsShown().group(group))
                 groups.append(QString::fromLatin1(group.name));
         return groups;
     }
@@ -121,9 +121,9 @@ TEST_P(AutoDetectTableTest, ShowsThePortsThatOpenAndTheGroupsHoldingThem)
     startUp();
     prompts.messages.clear();
 
-    core->AutoDetect1Click();
+    core->portControl().AutoDetect1Click();
 
-    EXPECT_TRUE(core->st.AutoDetect1);
+    EXPECT_TRUE(core->state().AutoDetect1);
     EXPECT_EQ(shownPorts(), c.shown);
     EXPECT_EQ(shownGroups(), c.groups);
     EXPECT_TRUE(prompts.messages.isEmpty());
@@ -131,7 +131,7 @@ TEST_P(AutoDetectTableTest, ShowsThePortsThatOpenAndTheGroupsHoldingThem)
     // held it before, and by the terminal on the port in use.
     for (const auto& [port, peer] : peers) {
         const bool held = std::count(c.machine.held.begin(), c.machine.held.end(), port) > 0;
-        const bool inUse = core->io().isOpen() && core->st.portNumber == port;
+        const bool inUse = core->io().isOpen() && core->state().portNumber == port;
         EXPECT_EQ(opensOf(peer->devicePath()), 1 + int(held) + int(inUse)) << "COM" << port;
     }
 }
@@ -153,28 +153,28 @@ TEST_F(AutoDetectTest, ThePortInUseIsClosedForTheProbingAndOpenAgainAfterIt)
 {
     build({{1, 3, 25}, {}, {7}});
     startUp();
-    core->set_comx(3, 1);
+    core->portControl().set_comx(3, 1);
     clock.forget();
 
-    core->AutoDetect1Click();
+    core->portControl().AutoDetect1Click();
 
     // Probes of 1, 3 and 25 (the missing link has no device to open), then port 3 again.
     EXPECT_EQ(opens(), (QStringList{probeSettings, probeSettings, probeSettings, portSettings}));
     EXPECT_EQ(shownPorts(), (std::vector{1, 3, 25}));
-    EXPECT_EQ(core->st.portNumber, 3);
+    EXPECT_EQ(core->state().portNumber, 3);
     EXPECT_TRUE(core->io().isOpen());
-    EXPECT_EQ(core->panel(0), "COM3 115200 8N1- Online");
-    EXPECT_EQ(core->marks().port, 3);
+    EXPECT_EQ(core->shown().panel(0), "COM3 115200 8N1- Online");
+    EXPECT_EQ(core->portControl().marks().port, 3);
     EXPECT_TRUE(prompts.messages.isEmpty());
 
     // Clearing the tick shows every port and group again, and reopens the port.
     clock.forget();
-    core->AutoDetect1Click();
-    EXPECT_FALSE(core->st.AutoDetect1);
+    core->portControl().AutoDetect1Click();
+    EXPECT_FALSE(core->state().AutoDetect1);
     EXPECT_EQ(shownPorts(), allPorts());
     EXPECT_EQ(shownGroups(), allGroups());
     EXPECT_EQ(opens(), QStringList{portSettings});
-    EXPECT_EQ(core->panel(0), "COM3 115200 8N1- Online");
+    EXPECT_EQ(core->shown().panel(0), "COM3 115200 8N1- Online");
     EXPECT_TRUE(core->io().isOpen());
 }
 
@@ -185,31 +185,32 @@ TEST_F(AutoDetectTest, WithNoPortOpenNothingIsReopenedAndThePollKeepsTrying)
     prompts.messages.clear();
     clock.forget();
 
-    core->AutoDetect1Click();
+    core->portControl().AutoDetect1Click();
 
     EXPECT_EQ(opens(), QStringList{probeSettings});
     EXPECT_FALSE(core->io().isOpen());
-    EXPECT_EQ(core->panel(0), "COM1 - OffLine");
+    EXPECT_EQ(core->shown().panel(0), "COM1 - OffLine");
     EXPECT_TRUE(prompts.messages.isEmpty());
 
     plug(1);
     tick();
-    EXPECT_EQ(core->panel(0), "COM1 115200 8N1- Online");
+    EXPECT_EQ(core->shown().panel(0), "COM1 115200 8N1- Online");
 }
 
 TEST_F(AutoDetectTest, APortInUseThatWentAwayIsHiddenAndReportedWhenItCannotReopen)
 {
     build({{1, 3}, {}, {}});
     startUp();
-    core->set_comx(3, 1);
+    core->portControl().set_comx(3, 1);
     unplug(3); // the status still says online: no tick has noticed yet
 
-    core->AutoDetect1Click();
+    core->portControl().AutoDetect1Click();
 
     EXPECT_EQ(shownPorts(), std::vector{1});
     EXPECT_EQ(prompts.messages, QStringList{"Unable to Open Port COM3"});
-    EXPECT_EQ(core->panel(0), "COM3 - OffLine");
-    EXPECT_EQ(core->marks().port, 3); // still the port in use, though its item is hidden
+    EXPECT_EQ(core->shown().panel(0), "COM3 - OffLine");
+    EXPECT_EQ(core->portControl().marks().port,
+              3); // still the port in use, though its item is hidden
 }
 
 // Who else holds the ports is looked up in one pass over the processes, for every probe and
@@ -220,14 +221,14 @@ TEST_F(AutoDetectTest, OneLookThroughTheProcessesServesEveryProbe)
     OtherProgram reader4(peers[4]->devicePath());
     OtherProgram reader25(peers[25]->devicePath());
     startUp();
-    core->set_comx(3, 1);
+    core->portControl().set_comx(3, 1);
     const int passesBefore = deviceOpenerScans();
 
-    core->AutoDetect1Click();
+    core->portControl().AutoDetect1Click();
 
     EXPECT_EQ(deviceOpenerScans() - passesBefore, 1);
     EXPECT_EQ(shownPorts(), (std::vector{1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12, 100}));
-    EXPECT_EQ(core->panel(0), "COM3 115200 8N1- Online");
+    EXPECT_EQ(core->shown().panel(0), "COM3 115200 8N1- Online");
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
@@ -242,7 +243,7 @@ TEST_F(AutoDetectTest, AnAdapterPluggedInAfterStartGetsANumberAndIsFound)
 
     PtyPeer adapter;
     devices.append({adapter.devicePath(), QString(), QStringLiteral("USB adapter")});
-    core->AutoDetect1Click();
+    core->portControl().AutoDetect1Click();
 
     EXPECT_EQ(core->ports().devicePath(3), adapter.devicePath());
     EXPECT_EQ(shownPorts(), (std::vector{1, 3}));

@@ -3,9 +3,9 @@
 // still shown, each spell of failures is told once, the file never holds a record cut in
 // half, nothing is written anywhere but the file the capture started, and the capture goes
 // on when space returns.
-#include "NotAFileCase.h"
 #include "CoreFixture.h"
 #include "FileSizeLimit.h"
+#include "NotAFileCase.h"
 #include "QtPrinters.h"
 #include "RerunTest.h"
 #include "TinyFileSystem.h"
@@ -113,9 +113,11 @@ TEST_F(CaptureFaultTest, AFullDiskIsToldOncePerSpellAndTheCaptureGoesOnWhenSpace
 
     // Writes go well for a second of receive ticks: the spell is over. The disk fills again:
     // a new spell, a new message.
-    const qint64 goingWellSince = core().ticksSoFar();
+    const qint64 goingWellSince = core().receiver().ticksSoFar();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return core().ticksSoFar() >= goingWellSince + CaptureLog::ticksEndingASpell; },
+        [&] {
+            return core().receiver().ticksSoFar() >= goingWellSince + CaptureLog::ticksEndingASpell;
+        },
         3 * patienceMs));
     ASSERT_TRUE(receive(module, "later\r", "later"));
     EXPECT_EQ(prompts.messages.size(), 1);
@@ -256,7 +258,7 @@ TEST_P(NotAFileCaptureTest, IsRefusedAndLogStaysOff)
         if (fd >= 0)
             ::close(fd);
     });
-    core().setPanel(4, "before");
+    core().shown().setPanel(4, "before");
     prompts.logFileDialog = [path](const QString&, const QString&) {
         return UserPrompts::LogFileAnswer{true, path, QFileInfo(path).absolutePath()};
     };
@@ -265,7 +267,7 @@ TEST_P(NotAFileCaptureTest, IsRefusedAndLogStaysOff)
 
     EXPECT_FALSE(rescue.fired()) << "the capture waited on the file";
     EXPECT_FALSE(action("Log1")->isChecked());
-    EXPECT_EQ(core().panel(4), QString("before"));
+    EXPECT_EQ(core().shown().panel(4), QString("before"));
     EXPECT_EQ(prompts.messages, QStringList{texts::unableToOpenLog + path});
     EXPECT_TRUE(prompts.details.value(0).startsWith(GetParam().reason))
         << prompts.details.value(0).toStdString();
@@ -302,8 +304,8 @@ TEST_F(CaptureSpellTest, ASmallWriteBetweenFailuresDoesNotStartASecondSpell)
     prompts.logFileDialog = [path](const QString&, const QString&) {
         return UserPrompts::LogFileAnswer{true, path, QFileInfo(path).absolutePath()};
     };
-    core->Log1Click();
-    ASSERT_TRUE(core->st.Log1);
+    core->capture().Log1Click();
+    ASSERT_TRUE(core->state().Log1);
     const QByteArray longLine = QByteArray(200, 'L') + '\r';
     const FileSizeLimit limit(100);
 

@@ -47,7 +47,7 @@ public:
         prompts.logFileDialog = [path](const QString&, const QString&) {
             return UserPrompts::LogFileAnswer{true, path, QFileInfo(path).absolutePath()};
         };
-        core->Log1Click();
+        core->capture().Log1Click();
         prompts.logFileDialog = nullptr;
     }
 
@@ -82,15 +82,15 @@ TEST_P(CaptureRecordTest, FileHoldsPassAndLineRecords)
 {
     const RecordCase& c = GetParam();
     startOn(1);
-    core->st.Timestamp1 = c.timestamp;
-    core->st.DateStamp1 = c.datestamp;
-    core->st.HexMode = c.hex;
-    core->st.Unreadable1 = c.unreadable;
+    core->preset(&TerminalState::Timestamp1, c.timestamp);
+    core->preset(&TerminalState::DateStamp1, c.datestamp);
+    core->preset(&TerminalState::HexMode, c.hex);
+    core->preset(&TerminalState::Unreadable1, c.unreadable);
     startLog(inFolder("capture.csv"));
     receive(c.bytes);
     EXPECT_EQ(contentOf(inFolder("capture.csv")), c.file);
     EXPECT_EQ(lines(), c.lines);
-    EXPECT_EQ(core->panel(3), c.timestamp ? QString("12:00:00") : texts::panelBlank);
+    EXPECT_EQ(core->shown().panel(3), c.timestamp ? QString("12:00:00") : texts::panelBlank);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -135,19 +135,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CaptureTest, StampsWaitForTheLog)
 {
     startOn(1);
-    core->st.Timestamp1 = true;
-    core->st.DateStamp1 = true;
+    core->preset(&TerminalState::Timestamp1, true);
+    core->preset(&TerminalState::DateStamp1, true);
     receive("A");
     EXPECT_EQ(lines(), QStringList{"A"});
-    EXPECT_EQ(core->panel(3), texts::panelBlank);
+    EXPECT_EQ(core->shown().panel(3), texts::panelBlank);
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
 
 TEST_F(CaptureTest, DateAndTimeOfAStampAreOneMoment)
 {
     startOn(1);
-    core->st.Timestamp1 = true;
-    core->st.DateStamp1 = true;
+    core->preset(&TerminalState::Timestamp1, true);
+    core->preset(&TerminalState::DateStamp1, true);
     startLog(inFolder("midnight.csv"));
     now = QDateTime(QDate(2026, 12, 9), QTime(23, 59, 59, 999));
     clockStepMs = 1;
@@ -162,15 +162,15 @@ TEST_F(CaptureTest, AppendsToTheChosenFileAndStoppingLeavesItAlone)
     writeFile(path, "earlier\r\n");
 
     startLog(path);
-    EXPECT_TRUE(core->st.Log1);
-    EXPECT_EQ(core->panel(4), "=>" + path);
+    EXPECT_TRUE(core->state().Log1);
+    EXPECT_EQ(core->shown().panel(4), "=>" + path);
     EXPECT_EQ(contentOf(path), "earlier\r\n");
     receive("A");
     EXPECT_EQ(contentOf(path), "earlier\r\nA\r\n");
 
-    core->Log1Click();
-    EXPECT_FALSE(core->st.Log1);
-    EXPECT_EQ(core->panel(4), " ");
+    core->capture().Log1Click();
+    EXPECT_FALSE(core->state().Log1);
+    EXPECT_EQ(core->shown().panel(4), " ");
     receive("B");
     EXPECT_EQ(contentOf(path), "earlier\r\nA\r\n");
 
@@ -181,7 +181,7 @@ TEST_F(CaptureTest, AppendsToTheChosenFileAndStoppingLeavesItAlone)
     receive("C");
     EXPECT_EQ(contentOf(path), "earlier\r\nA\r\nC\r\n");
 
-    core->Log1Click();
+    core->capture().Log1Click();
     const QString fresh = inFolder("fresh.csv");
     startLog(fresh);
     EXPECT_TRUE(QFileInfo::exists(fresh));
@@ -202,7 +202,7 @@ class ProposedNameTest : public CaptureTest, public ::testing::WithParamInterfac
 TEST_P(ProposedNameTest, DialogProposesDateAndTime)
 {
     now = GetParam().at;
-    core->Log1Click();
+    core->capture().Log1Click();
     ASSERT_EQ(prompts.logDialogs.size(), 1);
     EXPECT_EQ(prompts.logDialogs.last().proposedName, GetParam().proposed);
 }
@@ -233,7 +233,7 @@ TEST_P(CountdownTest, CancelStartsTheCaptureOnlyWhenTheCountdownRanOut)
     const CountdownCase& c = GetParam();
     if (c.byteWhileOpen)
         startOn(1);
-    core->setPanel(4, "before");
+    core->shown().setPanel(4, "before");
     prompts.logFileDialog = [&](const QString&, const QString&) {
         if (c.byteWhileOpen)
             receive("x");
@@ -241,12 +241,12 @@ TEST_P(CountdownTest, CancelStartsTheCaptureOnlyWhenTheCountdownRanOut)
         // The person went to another folder, then cancelled.
         return UserPrompts::LogFileAnswer{false, QString(), folder.path()};
     };
-    core->Log1Click();
+    core->capture().Log1Click();
 
     const QString expectedFile = inFolder("09Dec2026-12h00.csv");
-    EXPECT_EQ(core->st.Log1, c.starts);
+    EXPECT_EQ(core->state().Log1, c.starts);
     EXPECT_EQ(QFileInfo::exists(expectedFile), c.starts);
-    EXPECT_EQ(core->panel(4), c.starts ? "=>" + expectedFile : QString("before"));
+    EXPECT_EQ(core->shown().panel(4), c.starts ? "=>" + expectedFile : QString("before"));
     if (c.byteWhileOpen) {
         // Log was off while the dialog was open; later bytes go to the file.
         receive("y\r");
@@ -264,11 +264,11 @@ INSTANTIATE_TEST_SUITE_P(Countdown, CountdownTest,
 TEST_F(CaptureTest, AFileThatCannotBeMadeLeavesLogOff)
 {
     startOn(1);
-    core->setPanel(4, "before");
+    core->shown().setPanel(4, "before");
     const QString path = inFolder("missing folder/capture.csv");
     startLog(path);
-    EXPECT_FALSE(core->st.Log1);
-    EXPECT_EQ(core->panel(4), "before");
+    EXPECT_FALSE(core->state().Log1);
+    EXPECT_EQ(core->shown().panel(4), "before");
     EXPECT_EQ(prompts.messages, QStringList{"Unable to Open Log File " + path});
     EXPECT_FALSE(prompts.details.value(0).isEmpty()); // the reason
 }
@@ -302,7 +302,7 @@ TEST_P(WriteFailureTest, EveryByteIsShownAndOneMessageTold)
     }
     expected.append("");
     EXPECT_EQ(lines(), expected);
-    EXPECT_TRUE(core->st.Log1);
+    EXPECT_TRUE(core->state().Log1);
     EXPECT_EQ(prompts.messages, QStringList{"Unable to Write Log File " + path});
     ASSERT_EQ(prompts.details.size(), 1);
     EXPECT_TRUE(prompts.details.first().contains(GetParam().reason, Qt::CaseInsensitive))

@@ -55,8 +55,8 @@ TEST_F(CaptureWindowTest, LogItemCapturesWhatTheTimerReceives)
 
     click("Timestamp1");
     click("DateStamp1");
-    EXPECT_TRUE(action("Timestamp1")->isChecked() && core().st.Timestamp1);
-    EXPECT_TRUE(action("DateStamp1")->isChecked() && core().st.DateStamp1);
+    EXPECT_TRUE(action("Timestamp1")->isChecked() && core().state().Timestamp1);
+    EXPECT_TRUE(action("DateStamp1")->isChecked() && core().state().DateStamp1);
 
     click("Log1");
     EXPECT_FALSE(action("Log1")->isChecked());

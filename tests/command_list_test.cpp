@@ -138,8 +138,8 @@ TEST_F(CommandListTest, AClickWhereNoLineIsSendsNothing)
 TEST_F(CommandListTest, InMultiplexingModeALineIsAFrameOnTheCurrentLink)
 {
     PtyPeer& module = start();
-    core().st.MUX1 = true;
-    core().st.muxLink = 1;
+    core().preset(&TerminalState::MUX1, true);
+    core().preset(&TerminalState::muxLink, 1);
     clickLine(25);
     EXPECT_EQ(hexOf(module.readExactly(9)), "BF 01 00 04 4C 49 53 54 FE");
 }

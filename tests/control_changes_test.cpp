@@ -46,15 +46,15 @@ TEST_P(MultiplexBoxTest, EveryChangeOfTheTickRunsItsHandler)
     GetParam().change(mux);
     ASSERT_TRUE(QTest::qWaitFor([&] { return mux->isChecked(); }, 5000));
     EXPECT_EQ(hexOf(module.readExactly(muxOn.size())), hexOf(muxOn));
-    EXPECT_TRUE(core().st.MUX1);
-    EXPECT_EQ(core().st.muxLink, 255);
+    EXPECT_TRUE(core().state().MUX1);
+    EXPECT_EQ(core().state().muxLink, 255);
     EXPECT_EQ(mux->toolTip(), "SET CONTROL MUX 0");
 
     GetParam().change(mux);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !mux->isChecked(); }, 5000));
     EXPECT_EQ(hexOf(module.readExactly(muxOffFrame.size())), hexOf(muxOffFrame));
-    EXPECT_FALSE(core().st.MUX1);
-    EXPECT_EQ(core().st.muxLink, -1);
+    EXPECT_FALSE(core().state().MUX1);
+    EXPECT_EQ(core().state().muxLink, -1);
     EXPECT_EQ(hexOf(module.read(30)), "");
 }
 

@@ -121,8 +121,8 @@ class StopDuringADownload : public DownloadStopTest,
 TEST_P(StopDuringADownload, EndsAfterTheBytePacedAndTheRestWaitsForTheEnd)
 {
     const auto& [means, mode] = GetParam();
-    core().st.MUX1 = mode.multiplex;
-    core().st.muxLink = mode.multiplex ? 255 : -1;
+    core().preset(&TerminalState::MUX1, mode.multiplex);
+    core().preset(&TerminalState::muxLink, mode.multiplex ? 255 : -1);
     prompts.downloadFile = write(fiveLines());
     const qint64 lineMs = mode.multiplex ? 200 : 210;
 
@@ -160,7 +160,7 @@ TEST_P(StopDuringADownload, EndsAfterTheBytePacedAndTheRestWaitsForTheEnd)
     if (means.closesTheWindow) {
         // Then the window closes as at any exit, its settings kept.
         EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 5000));
-        EXPECT_TRUE(QFile::exists(core().settingsFile()));
+        EXPECT_TRUE(QFile::exists(core().startUp().settingsFile()));
         return;
     }
 

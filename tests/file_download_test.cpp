@@ -71,7 +71,7 @@ protected:
     void SetUp() override
     {
         SendFixture::SetUp();
-        QObject::connect(core.get(), &TerminalCore::panelChanged,
+        QObject::connect(&core->shown(), &ShownTexts::panelChanged,
                          [this](int index, const QString& text) {
                              if (index == 1)
                                  progress.append(text);
@@ -111,7 +111,7 @@ TEST_P(DownloadFileTest, SendsEachLineEndedByCrAndCountsIt)
     EXPECT_EQ(hexOf(sent()), hexOf(wire));
     EXPECT_EQ(progress,
               counted(c.lines.size()) + (c.lines.isEmpty() ? QStringList{} : QStringList{""}));
-    EXPECT_EQ(core->panel(1), "");
+    EXPECT_EQ(core->shown().panel(1), "");
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
@@ -137,8 +137,8 @@ using DownloadTest = DownloadFixture;
 
 TEST_F(DownloadTest, InMultiplexModeTheLinesFollowOneAnotherWithoutCrOrFrames)
 {
-    core->st.MUX1 = true;
-    core->st.muxLink = 1;
+    core->preset(&TerminalState::MUX1, true);
+    core->preset(&TerminalState::muxLink, 1);
     download(files.write("AB\r\n\r\nCD\nEF"));
     EXPECT_EQ(hexOf(sent()), hexOf("ABCDEF"));
     EXPECT_EQ(progress, counted(4) + QStringList{""});
@@ -146,17 +146,17 @@ TEST_F(DownloadTest, InMultiplexModeTheLinesFollowOneAnotherWithoutCrOrFrames)
 
 TEST_F(DownloadTest, EchoListsEveryLineAndCopyToSendKeepsTheLast)
 {
-    core->st.Echo1 = true;
-    core->st.CopyToSend1 = true;
+    core->preset(&TerminalState::Echo1, true);
+    core->preset(&TerminalState::CopyToSend1, true);
     download(files.write("AB\nCD\n"));
     EXPECT_EQ(hexOf(sent()), hexOf("AB\rCD\r"));
     EXPECT_EQ(lines().mid(lines().size() - 2), (QStringList{"AB", "CD"}));
-    EXPECT_EQ(core->sendBox(), "CD");
+    EXPECT_EQ(core->shown().sendBox(), "CD");
 }
 
 TEST_F(DownloadTest, WithThePortClosedTheLinesAreCountedAndNothingIsSent)
 {
-    core->st.Echo1 = true;
+    core->preset(&TerminalState::Echo1, true);
     core->io().c_close();
     const QStringList before = lines();
     download(files.write("AB\nCD\nEF\n"));
@@ -169,13 +169,13 @@ TEST_F(DownloadTest, WithThePortClosedTheLinesAreCountedAndNothingIsSent)
 // Each row: what the dialog answers, and whether the panel is cleared.
 TEST_F(DownloadTest, ACancelClearsThePanelAndAMissingFileLeavesItAlone)
 {
-    core->setPanel(1, "Line 7");
+    core->shown().setPanel(1, "Line 7");
     download(files.path("not-there.hex"));
-    EXPECT_EQ(core->panel(1), "Line 7");
+    EXPECT_EQ(core->shown().panel(1), "Line 7");
 
     prompts.downloadFile.reset();
     commands::DownloadFileClick(*core);
-    EXPECT_EQ(core->panel(1), "");
+    EXPECT_EQ(core->shown().panel(1), "");
 
     EXPECT_EQ(prompts.downloadDialogs, 2);
     EXPECT_TRUE(prompts.messages.isEmpty());
@@ -184,11 +184,11 @@ TEST_F(DownloadTest, ACancelClearsThePanelAndAMissingFileLeavesItAlone)
 
 TEST_F(DownloadTest, AFileThatCannotBeReadStopsWithTheSystemsReason)
 {
-    core->setPanel(1, "Line 7");
+    core->shown().setPanel(1, "Line 7");
     download(QDir::tempPath()); // a folder: it opens, but reading it fails
     EXPECT_EQ(prompts.messages, QStringList{"I/O error 21"});
     EXPECT_TRUE(prompts.details.value(0).contains("Is a directory"));
-    EXPECT_EQ(core->panel(1), "Line 7");
+    EXPECT_EQ(core->shown().panel(1), "Line 7");
     EXPECT_EQ(clock.writtenBytes(), "");
 }
 
@@ -226,7 +226,7 @@ class DownloadPlanTest : public DownloadFixture, public ::testing::WithParamInte
 TEST_P(DownloadPlanTest, IsKnownBeforeTheFirstByteAndIsTheTimeTheSendTakes)
 {
     const PlanCase& c = GetParam();
-    core->st.MUX1 = c.multiplex;
+    core->preset(&TerminalState::MUX1, c.multiplex);
     std::optional<DownloadRun::Plan> planned;
     QByteArray sentBeforeTheStart = "none";
     QStringList captions;
@@ -314,9 +314,9 @@ class DownloadQuestionTest : public DownloadFixture,
 TEST_P(DownloadQuestionTest, ComesBeforeASendOfMoreThanAMinute)
 {
     const QuestionCase& c = GetParam();
-    core->st.MUX1 = c.multiplex;
+    core->preset(&TerminalState::MUX1, c.multiplex);
     prompts.sendAnswer = false;
-    core->setPanel(1, "Line 7");
+    core->shown().setPanel(1, "Line 7");
     download(files.write(c.file));
     if (!c.question) {
         EXPECT_TRUE(prompts.questions.isEmpty());
@@ -325,7 +325,7 @@ TEST_P(DownloadQuestionTest, ComesBeforeASendOfMoreThanAMinute)
     }
     EXPECT_EQ(prompts.questions, QStringList{c.question});
     EXPECT_EQ(clock.writtenBytes(), "") << "Cancel sends nothing";
-    EXPECT_EQ(core->panel(1), "");
+    EXPECT_EQ(core->shown().panel(1), "");
     EXPECT_FALSE(core->download().running());
 }
 
@@ -340,7 +340,7 @@ TEST_F(DownloadTest, AnsweredSendTheLongFileGoesOutWhole)
     QByteArray wire = file;
     wire.replace('\n', '\r');
     EXPECT_EQ(sent(), wire);
-    EXPECT_EQ(core->panel(1), "");
+    EXPECT_EQ(core->shown().panel(1), "");
 }
 
 // The window: the menu item runs the download, and the status bar draws each count while
@@ -366,11 +366,12 @@ TEST_F(DownloadWindowTest, TheLineCountIsDrawnWhileTheDownloadRuns)
     } counter;
     panel->installEventFilter(&counter);
     QStringList drawn; // each count, with whether it had been painted when it was set
-    QObject::connect(&core(), &TerminalCore::panelChanged, [&](int index, const QString& text) {
-        if (index == 1)
-            drawn.append(text + (counter.paints > 0 ? " painted" : ""));
-        counter.paints = 0;
-    });
+    QObject::connect(&core().shown(), &ShownTexts::panelChanged,
+                     [&](int index, const QString& text) {
+                         if (index == 1)
+                             drawn.append(text + (counter.paints > 0 ? " painted" : ""));
+                         counter.paints = 0;
+                     });
 
     click("DownloadFile");
 

@@ -27,8 +27,8 @@ TEST_F(HidTestRoutineTest, SendsFiftyOneFramesOnTheCurrentLink)
 {
     PtyPeer& module = plug(1);
     showWindow();
-    core().st.MUX1 = true;
-    core().st.muxLink = 1;
+    core().preset(&TerminalState::MUX1, true);
+    core().preset(&TerminalState::muxLink, 1);
 
     click("HIDTest");
 

@@ -2,9 +2,9 @@
 // end, random bytes, a file that vanishes or shrinks while it is sent, a named pipe and a
 // device. Each ends with a clear outcome: sent as far as it is a text file, or refused with
 // a message; never a hang, never the whole file in memory.
-#include "NotAFileCase.h"
 #include "DownloadLines.h"
 #include "FaultProbes.h"
+#include "NotAFileCase.h"
 #include "QtPrinters.h"
 #include "StatusBar.h"
 #include "Watchdog.h"
@@ -41,7 +41,7 @@ protected:
     // What the download counted last, whatever the panel shows afterwards.
     void countLines()
     {
-        QObject::connect(&core(), &TerminalCore::panelChanged,
+        QObject::connect(&core().shown(), &ShownTexts::panelChanged,
                          [this](int index, const QString& text) {
                              if (index == 1 && text.startsWith("Line "))
                                  lastCount = text.mid(5).toInt();
@@ -110,27 +110,28 @@ TEST_F(HostileDownloadTest, AFileThatVanishesOrShrinksWhileSentEndsCleanly)
     for (int n = 0; n < lines; ++n)
         text += "line " + QByteArray::number(n).rightJustified(6, '0') + "\n";
     const QString vanishing = write("vanishing.hex", text);
-    QObject::connect(&core(), &TerminalCore::panelChanged, [&](int index, const QString& shown) {
-        if (index == 1 && shown == "Line 2")
-            QFile::remove(vanishing);
-    });
+    QObject::connect(&core().shown(), &ShownTexts::panelChanged,
+                     [&](int index, const QString& shown) {
+                         if (index == 1 && shown == "Line 2")
+                             QFile::remove(vanishing);
+                     });
     download(vanishing);
     EXPECT_EQ(lastCount, lines);
     EXPECT_EQ(progress(), "");
 
     const QString shrinking = write("shrinking.hex", text);
-    QObject::connect(&core(), &TerminalCore::panelChanged, [&](int index, const QString& shown) {
-        if (index == 1 && shown == "Line 2") {
-            ASSERT_EQ(::truncate(QFile::encodeName(shrinking).constData(), 3), 0);
-        }
-    });
+    QObject::connect(&core().shown(), &ShownTexts::panelChanged,
+                     [&](int index, const QString& shown) {
+                         if (index == 1 && shown == "Line 2") {
+                             ASSERT_EQ(::truncate(QFile::encodeName(shrinking).constData(), 3), 0);
+                         }
+                     });
     download(shrinking);
     EXPECT_GE(lastCount, 2);
     EXPECT_LT(lastCount, lines);
     EXPECT_EQ(progress(), "");
     EXPECT_EQ(prompts.messages, QStringList{});
 }
-
 
 const NotAFile notFiles[] = {
     {"NamedPipeWithNoWriter",
@@ -157,7 +158,7 @@ TEST_P(NotAFileTest, IsRefusedWithAMessage)
         if (fd >= 0)
             ::close(fd);
     });
-    core().setPanel(1, "Line 7");
+    core().shown().setPanel(1, "Line 7");
 
     download(path);
 

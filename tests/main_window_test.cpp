@@ -136,13 +136,13 @@ TEST_F(MainWindowTest, TheSendBoxHoldsWhatIsTypedAndWhatTheTerminalPutsThere)
     ASSERT_NE(sendBox, nullptr);
     QTest::keyClicks(sendBox, "AT+VER");
     QTest::keyClick(sendBox, Qt::Key_Return); // Enter sends nothing
-    EXPECT_EQ(window->core().sendBox(), "AT+VER");
+    EXPECT_EQ(window->core().shown().sendBox(), "AT+VER");
     const QString longText = QString(40000, QLatin1Char('a')) + QLatin1Char('\r');
-    window->core().setSendBox(longText);
+    window->core().shown().setSendBox(longText);
     EXPECT_EQ(sendBox->text(), longText);
     QTest::keyClick(sendBox, Qt::Key_End);
     QTest::keyClicks(sendBox, "b");
-    EXPECT_EQ(window->core().sendBox(), longText + "b");
+    EXPECT_EQ(window->core().shown().sendBox(), longText + "b");
 }
 
 TEST_F(MainWindowTest, WhatIsTypedIntoTheWindowGoesToTheModule)

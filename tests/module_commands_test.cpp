@@ -164,14 +164,14 @@ TEST_P(CatalogueClickTest, SendsExactlyItsBytes)
     showWindow();
     showAllToolBars();
     typeMac(c.mac);
-    core().st.MUX1 = c.multiplex;
-    core().st.muxLink = c.muxLink;
+    core().preset(&TerminalState::MUX1, c.multiplex);
+    core().preset(&TerminalState::muxLink, c.muxLink);
 
     click(c.control);
 
     EXPECT_EQ(hexOf(module.readExactly(c.wire.size())), hexOf(c.wire));
     EXPECT_EQ(hexOf(module.read(30)), "");
-    EXPECT_EQ(core().st.muxLink, c.muxLink);
+    EXPECT_EQ(core().state().muxLink, c.muxLink);
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, CatalogueClickTest, ::testing::ValuesIn(clickCases()),
@@ -215,7 +215,7 @@ TEST_F(CopyToSendTest, PinCommandsRecordTheirBytesInTheSendBox)
     plug(1);
     showWindow();
     showAllToolBars();
-    core().st.CopyToSend1 = true;
+    core().preset(&TerminalState::CopyToSend1, true);
     auto* sendBox = control<QLineEdit>("ESend");
     const std::pair<const char*, const char*> records[] = {
         {"SETDIR", "HEX: 00 05 07 FF FF FF FF"},
@@ -297,8 +297,8 @@ TEST_F(BaudCommandTest, InMultiplexingModeTheTextsAreFramesOnTheCurrentLink)
 {
     PtyPeer& module = plug(1);
     showWindow();
-    core().st.MUX1 = true;
-    core().st.muxLink = 1;
+    core().preset(&TerminalState::MUX1, true);
+    core().preset(&TerminalState::muxLink, 1);
     click("Set9600");
     const QByteArray expected = frame(1, "SET CONTROL BAUD 9600,8n1") + "\r" + frame(1, "SET");
     EXPECT_EQ(hexOf(module.readExactly(expected.size())), hexOf(expected));

@@ -19,15 +19,15 @@ class ModuleSendTest : public SendFixture, public ::testing::WithParamInterface<
 TEST_P(ModuleSendTest, FramesOrSendsThePlainForm)
 {
     const ModuleSendCase& c = GetParam();
-    core->st.MUX1 = c.multiplex;
-    core->st.muxLink = c.link;
-    core->st.Echo1 = true;
-    core->st.CopyToSend1 = true;
-    core->mc_puts(c.text);
+    core->preset(&TerminalState::MUX1, c.multiplex);
+    core->preset(&TerminalState::muxLink, c.link);
+    core->preset(&TerminalState::Echo1, true);
+    core->preset(&TerminalState::CopyToSend1, true);
+    core->transmitter().mc_puts(c.text);
     EXPECT_EQ(sent(), c.wire);
     EXPECT_EQ(lines(), c.lines);
-    EXPECT_EQ(core->sendBox(), c.text);
-    EXPECT_EQ(core->st.muxLink, c.link);
+    EXPECT_EQ(core->shown().sendBox(), c.text);
+    EXPECT_EQ(core->state().muxLink, c.link);
 }
 
 const QString euro(QChar(0x20AC));
@@ -95,21 +95,21 @@ using ModuleCommandTest = SendFixture;
 
 TEST_F(ModuleCommandTest, CommandsGoToTheControlLinkAndTheDataLinkStays)
 {
-    core->st.MUX1 = true;
-    core->st.muxLink = 3;
-    core->mc_puts_cmd("LIST");
+    core->preset(&TerminalState::MUX1, true);
+    core->preset(&TerminalState::muxLink, 3);
+    core->transmitter().mc_puts_cmd("LIST");
     EXPECT_EQ(sent(), hexBytes("BF FF 00 04 4C 49 53 54 00"));
-    EXPECT_EQ(core->st.muxLink, 3);
-    core->mc_puts("AT");
+    EXPECT_EQ(core->state().muxLink, 3);
+    core->transmitter().mc_puts("AT");
     EXPECT_EQ(sent(), hexBytes("BF 03 00 02 41 54 FC"));
 }
 
 TEST_F(ModuleCommandTest, WithMultiplexOffCommandsTakeThePlainForm)
 {
-    core->st.muxLink = 3;
-    core->mc_puts_cmd("LIST");
+    core->preset(&TerminalState::muxLink, 3);
+    core->transmitter().mc_puts_cmd("LIST");
     EXPECT_EQ(sent(), hexBytes("0D 4C 49 53 54 0D 0A"));
-    EXPECT_EQ(core->st.muxLink, 3);
+    EXPECT_EQ(core->state().muxLink, 3);
 }
 
 TEST_F(ModuleCommandTest, FrameBytesAndPlainCharactersKeepTheirPace)
@@ -120,18 +120,18 @@ TEST_F(ModuleCommandTest, FrameBytesAndPlainCharactersKeepTheirPace)
             at.push_back(w.at - start);
         return at;
     };
-    core->st.MUX1 = true;
-    core->st.muxLink = 1;
+    core->preset(&TerminalState::MUX1, true);
+    core->preset(&TerminalState::muxLink, 1);
     qint64 start = clock.now();
-    core->mc_puts("A");
+    core->transmitter().mc_puts("A");
     EXPECT_EQ(offsets(start), (std::vector<qint64>{0, 10, 20, 30, 40, 50}));
     EXPECT_EQ(clock.now() - start, 60);
     sent();
 
-    core->st.MUX1 = false;
-    core->st.muxLink = -1;
+    core->preset(&TerminalState::MUX1, false);
+    core->preset(&TerminalState::muxLink, -1);
     start = clock.now();
-    core->mc_puts("AB");
+    core->transmitter().mc_puts("AB");
     EXPECT_EQ(offsets(start), (std::vector<qint64>{0, 10, 30, 50, 60}));
     EXPECT_EQ(clock.now() - start, 70);
 }
@@ -179,10 +179,10 @@ TEST_P(FrameSplitTest, EveryFrameDescribesItsDataAndNothingIsLost)
     QString text;
     for (int i = 0; i < c.length; ++i)
         text.append(QChar('A' + i % 26));
-    core->st.MUX1 = true;
-    core->st.muxLink = 2;
-    core->st.Echo1 = true;
-    core->mc_puts(text);
+    core->preset(&TerminalState::MUX1, true);
+    core->preset(&TerminalState::muxLink, 2);
+    core->preset(&TerminalState::Echo1, true);
+    core->transmitter().mc_puts(text);
 
     QByteArray joined;
     std::vector<int> frameLengths;

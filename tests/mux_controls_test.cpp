@@ -9,28 +9,28 @@ class MuxControlsTest : public SendFixture {
 protected:
     void tickMultiplex(bool on)
     {
-        core->st.MUX1 = on;
-        core->MUX1Click();
+        core->preset(&TerminalState::MUX1, on);
+        core->mux().MUX1Click();
     }
     void typeChannel(const QString& text)
     {
-        core->setChannelText(text);
-        core->ChannelChange();
+        core->shown().setChannelText(text);
+        core->mux().ChannelChange();
     }
-    QString hint(const char* control) const { return core->hint(control); }
+    QString hint(const char* control) const { return core->shown().hint(control); }
 };
 
 TEST_F(MuxControlsTest, TickingSendsTheCommandUnframedAndChoosesTheControlLink)
 {
-    core->st.Echo1 = true;
-    core->st.Unreadable1 = true;
-    QSignalSpy options(core.get(), &TerminalCore::optionsChanged);
-    QSignalSpy hints(core.get(), &TerminalCore::hintChanged);
+    core->preset(&TerminalState::Echo1, true);
+    core->preset(&TerminalState::Unreadable1, true);
+    QSignalSpy options(&core->options(), &DisplayOptions::optionsChanged);
+    QSignalSpy hints(&core->shown(), &ShownTexts::hintChanged);
     tickMultiplex(true);
     EXPECT_EQ(sent(), QByteArray("SET CONTROL MUX 1\r"));
     EXPECT_EQ(lines(), QStringList{"SET CONTROL MUX 1"});
-    EXPECT_EQ(core->st.muxLink, 255);
-    EXPECT_FALSE(core->st.Unreadable1);
+    EXPECT_EQ(core->state().muxLink, 255);
+    EXPECT_FALSE(core->state().Unreadable1);
     EXPECT_GE(options.count(), 1);
     EXPECT_EQ(hint("MUX1"), "SET CONTROL MUX 0");
     ASSERT_EQ(hints.count(), 1);
@@ -43,9 +43,9 @@ TEST_F(MuxControlsTest, ClearingRightAfterSendsAFrameAndEndsFraming)
     sent();
     tickMultiplex(false);
     EXPECT_EQ(sent(), hexBytes("BF FF 00 11") + "SET CONTROL MUX 0" + hexBytes("00"));
-    EXPECT_EQ(core->st.muxLink, -1);
+    EXPECT_EQ(core->state().muxLink, -1);
     EXPECT_EQ(hint("MUX1"), "SET CONTROL MUX 1");
-    core->mc_puts("SET");
+    core->transmitter().mc_puts("SET");
     EXPECT_EQ(sent(), hexBytes("0D 53 45 54 0D 0A"));
 }
 
@@ -56,7 +56,7 @@ TEST_F(MuxControlsTest, ClearingOnADataLinkSendsThePlainForm)
     sent();
     tickMultiplex(false);
     EXPECT_EQ(sent(), QByteArray("\rSET CONTROL MUX 0\r\n"));
-    EXPECT_EQ(core->st.muxLink, -1);
+    EXPECT_EQ(core->state().muxLink, -1);
 }
 
 // Start-up runs the handler with the box clear before any port is open.
@@ -66,27 +66,27 @@ TEST(MuxStartUpTest, ClearHandlerBeforeOpeningShowsAndSendsNothing)
     VirtualClock clock;
     ScriptedPrompts prompts;
     TerminalCore core(prompts, profile.platform(clock));
-    core.st.Echo1 = true;
-    core.MUX1Click();
+    core.preset(&TerminalState::Echo1, true);
+    core.mux().MUX1Click();
     EXPECT_EQ(core.lines().count(), 0);
-    EXPECT_EQ(core.st.muxLink, -1);
-    EXPECT_EQ(core.hint("MUX1"), "SET CONTROL MUX 1");
+    EXPECT_EQ(core.state().muxLink, -1);
+    EXPECT_EQ(core.shown().hint("MUX1"), "SET CONTROL MUX 1");
 }
 
 TEST_F(MuxControlsTest, EveryTypedChannelTextSelectsOnTheControlLink)
 {
     tickMultiplex(true);
     sent();
-    QSignalSpy hints(core.get(), &TerminalCore::hintChanged);
+    QSignalSpy hints(&core->shown(), &ShownTexts::hintChanged);
     typeChannel("1");
     typeChannel("12");
     EXPECT_EQ(sent(), hexBytes("BF FF 00 08") + "SELECT 1" + hexBytes("00") +
                           hexBytes("BF FF 00 09") + "SELECT 12" + hexBytes("00"));
-    EXPECT_EQ(core->st.muxLink, 12);
+    EXPECT_EQ(core->state().muxLink, 12);
     EXPECT_EQ(hint("SELECT"), "SELECT 12");
     EXPECT_EQ(hint("CLOSECH"), "CLOSE 12");
     EXPECT_EQ(hints.count(), 4);
-    core->mc_puts("AT");
+    core->transmitter().mc_puts("AT");
     EXPECT_EQ(sent(), hexBytes("BF 0C 00 02 41 54 F3"));
 }
 
@@ -94,26 +94,26 @@ TEST_F(MuxControlsTest, ChoosingTheControlLinkWithMultiplexOffSendsNothingButFra
 {
     typeChannel("255");
     EXPECT_EQ(sent(), QByteArray());
-    EXPECT_EQ(core->st.muxLink, 255);
-    core->mc_puts("SET");
+    EXPECT_EQ(core->state().muxLink, 255);
+    core->transmitter().mc_puts("SET");
     EXPECT_EQ(sent(), hexBytes("BF FF 00 03 53 45 54 00"));
 }
 
 TEST_F(MuxControlsTest, CloseSendsTheChannelTextAndKeepsTheLink)
 {
-    core->st.muxLink = 3;
-    core->setChannelText("3");
-    core->CLOSECHClick();
+    core->preset(&TerminalState::muxLink, 3);
+    core->shown().setChannelText("3");
+    core->mux().CLOSECHClick();
     EXPECT_EQ(sent(), QByteArray("\rCLOSE 3\r\n"));
     EXPECT_EQ(hint("CLOSECH"), "CLOSE 3");
     EXPECT_EQ(hint("SELECT"), "SELECT 3");
 
-    core->st.MUX1 = true;
-    core->st.muxLink = 2;
-    core->setChannelText("2");
-    core->CLOSECHClick();
+    core->preset(&TerminalState::MUX1, true);
+    core->preset(&TerminalState::muxLink, 2);
+    core->shown().setChannelText("2");
+    core->mux().CLOSECHClick();
     EXPECT_EQ(sent(), hexBytes("BF FF 00 07") + "CLOSE 2" + hexBytes("00"));
-    EXPECT_EQ(core->st.muxLink, 2);
+    EXPECT_EQ(core->state().muxLink, 2);
 }
 
 TEST_F(MuxControlsTest, ABadChannelTextIsSentThenRefused)
@@ -124,17 +124,17 @@ TEST_F(MuxControlsTest, ABadChannelTextIsSentThenRefused)
     typeChannel("1x");
     EXPECT_EQ(sent(), hexBytes("BF FF 00 09") + "SELECT 1x" + hexBytes("00"));
     EXPECT_EQ(prompts.messages, QStringList{"'1x' is not a valid integer value"});
-    EXPECT_EQ(core->st.muxLink, 1);
+    EXPECT_EQ(core->state().muxLink, 1);
     EXPECT_EQ(hint("SELECT"), "SELECT 1x"); // the change itself rewrote the hints
 }
 
 TEST_F(MuxControlsTest, ARefusedSelectLeavesTheHints)
 {
     typeChannel("4");
-    core->setChannelText("");
-    core->SELECTClick();
+    core->shown().setChannelText("");
+    core->mux().SELECTClick();
     EXPECT_EQ(prompts.messages, QStringList{"'' is not a valid integer value"});
-    EXPECT_EQ(core->st.muxLink, 4);
+    EXPECT_EQ(core->state().muxLink, 4);
     EXPECT_EQ(hint("SELECT"), "SELECT 4");
     EXPECT_EQ(hint("CLOSECH"), "CLOSE 4");
 }
@@ -153,14 +153,14 @@ class ChannelTextTest : public SendFixture, public ::testing::WithParamInterface
 TEST_P(ChannelTextTest, ReadsAsThePlatformReadsIntegers)
 {
     const ChannelCase& c = GetParam();
-    core->st.muxLink = 77;
-    core->setChannelText(c.text);
-    core->SELECTClick();
+    core->preset(&TerminalState::muxLink, 77);
+    core->shown().setChannelText(c.text);
+    core->mux().SELECTClick();
     if (c.link) {
-        EXPECT_EQ(core->st.muxLink, *c.link);
+        EXPECT_EQ(core->state().muxLink, *c.link);
         EXPECT_TRUE(prompts.messages.isEmpty());
     } else {
-        EXPECT_EQ(core->st.muxLink, 77);
+        EXPECT_EQ(core->state().muxLink, 77);
         EXPECT_EQ(prompts.messages,
                   QStringList{QStringLiteral("'%1' is not a valid integer value").arg(c.text)});
     }

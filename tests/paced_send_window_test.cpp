@@ -115,7 +115,7 @@ TEST_F(PacedSendWindowTest, ACloseRequestDuringASendClosesTheWindowAfterIt)
     EXPECT_TRUE(stillShownAfterTheRequest);
     EXPECT_EQ(hexOf(wire()), hexOf(sendBoxWire));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 5000));
-    EXPECT_TRUE(QFile::exists(core().settingsFile()));
+    EXPECT_TRUE(QFile::exists(core().startUp().settingsFile()));
 }
 
 // Counts the paint events of the widgets it watches.

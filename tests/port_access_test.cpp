@@ -36,10 +36,10 @@ protected:
     {
         prompts.messages.clear();
         prompts.details.clear();
-        if (core->st.baudRate == 0)
+        if (core->state().baudRate == 0)
             startUp(); // which opens COM1
         else
-            core->set_comx(1, 1);
+            core->portControl().set_comx(1, 1);
         if (core->io().isOpen())
             return {};
         EXPECT_EQ(prompts.messages, QStringList{"Unable to Open Port COM1"});
@@ -55,7 +55,7 @@ TEST_F(PortAccessTest, APortAnotherProgramHasOpenIsRefusedNamingIt)
     EXPECT_EQ(reason, QStringLiteral("%1 is in use by sleep (process %2).")
                           .arg(module.devicePath())
                           .arg(other->pid()));
-    EXPECT_EQ(core->panel(0), "COM1 - OffLine");
+    EXPECT_EQ(core->shown().panel(0), "COM1 - OffLine");
 
     // Once it lets go, the receive loop's silent retry brings the port online.
     other.reset();

@@ -22,16 +22,16 @@ TEST_P(SetComTest, ShowsThePortAndTicksItsItems)
     plug(1);
     plug(c.port);
     startUp();
-    core->st.baudRate = c.baudRate;
-    core->st.dataBits = c.dataBits;
-    core->st.parity = c.parity;
-    core->st.stopBits = c.stopBits;
-    core->set_comx(c.port, 1);
-    EXPECT_EQ(core->panel(0), c.panel);
-    EXPECT_EQ(core->title(), QStringLiteral("Serivox ") + c.panel);
-    EXPECT_EQ(core->marks(), c.marks);
-    EXPECT_EQ(core->st.portNumber, c.port);
-    EXPECT_EQ(core->st.lastPort, c.port);
+    core->preset(&TerminalState::baudRate, c.baudRate);
+    core->preset(&TerminalState::dataBits, c.dataBits);
+    core->preset(&TerminalState::parity, c.parity);
+    core->preset(&TerminalState::stopBits, c.stopBits);
+    core->portControl().set_comx(c.port, 1);
+    EXPECT_EQ(core->shown().panel(0), c.panel);
+    EXPECT_EQ(core->shown().title(), QStringLiteral("Serivox ") + c.panel);
+    EXPECT_EQ(core->portControl().marks(), c.marks);
+    EXPECT_EQ(core->state().portNumber, c.port);
+    EXPECT_EQ(core->state().lastPort, c.port);
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
@@ -51,9 +51,9 @@ TEST_F(PortControlTest, StartsOnComOneWithTheDefaults)
 {
     plug(1);
     startUp();
-    EXPECT_EQ(core->title(), "Serivox COM1 115200 8N1- Online");
-    EXPECT_EQ(core->panel(2), "    ");
-    EXPECT_EQ(core->panel(3), "    ");
+    EXPECT_EQ(core->shown().title(), "Serivox COM1 115200 8N1- Online");
+    EXPECT_EQ(core->shown().panel(2), "    ");
+    EXPECT_EQ(core->shown().panel(3), "    ");
     EXPECT_TRUE(core->io().isOpen());
 }
 
@@ -61,23 +61,23 @@ TEST_F(PortControlTest, AMissingPortIsReportedOnceAndRetriedUntilItAppears)
 {
     plug(1);
     startUp();
-    core->set_comx(7, 1);
+    core->portControl().set_comx(7, 1);
     EXPECT_EQ(prompts.messages, QStringList{"Unable to Open Port COM7"});
     EXPECT_FALSE(prompts.details.value(0).isEmpty());
-    EXPECT_EQ(core->panel(0), "COM7 - OffLine");
-    EXPECT_EQ(core->title(), "Serivox COM7 - OffLine");
-    EXPECT_EQ(core->marks().port, 7);
-    EXPECT_EQ(core->st.portNumber, 0);
-    EXPECT_EQ(core->st.lastPort, 7);
+    EXPECT_EQ(core->shown().panel(0), "COM7 - OffLine");
+    EXPECT_EQ(core->shown().title(), "Serivox COM7 - OffLine");
+    EXPECT_EQ(core->portControl().marks().port, 7);
+    EXPECT_EQ(core->state().portNumber, 0);
+    EXPECT_EQ(core->state().lastPort, 7);
 
     tick(5);
-    EXPECT_EQ(core->panel(0), "COM7 - OffLine");
+    EXPECT_EQ(core->shown().panel(0), "COM7 - OffLine");
     EXPECT_EQ(prompts.messages.size(), 1);
 
     plug(7);
     tick();
-    EXPECT_EQ(core->title(), "Serivox COM7 115200 8N1- Online");
-    EXPECT_EQ(core->st.portNumber, 7);
+    EXPECT_EQ(core->shown().title(), "Serivox COM7 115200 8N1- Online");
+    EXPECT_EQ(core->state().portNumber, 7);
     EXPECT_EQ(prompts.messages.size(), 1);
 }
 
@@ -89,31 +89,31 @@ TEST_F(PortControlTest, TheReceiveLoopGoesOnWhileTheFailureMessageIsOpen)
         plug(7);
         tick();
     };
-    core->set_comx(7, 1);
+    core->portControl().set_comx(7, 1);
     // The box's own loop opened the port; the title shows what panel 0 holds after it.
-    EXPECT_EQ(core->st.portNumber, 7);
-    EXPECT_EQ(core->title(), "Serivox COM7 115200 8N1- Online");
+    EXPECT_EQ(core->state().portNumber, 7);
+    EXPECT_EQ(core->shown().title(), "Serivox COM7 115200 8N1- Online");
 }
 
 TEST_F(PortControlTest, OfflineParameterChangesOnlyShowUntilTheNextTick)
 {
     plug(1);
     startUp();
-    core->set_comx(4, 1); // not there yet
+    core->portControl().set_comx(4, 1); // not there yet
     prompts.messages.clear();
-    core->selectLineParameter(&TerminalState::baudRate, 9600);
-    EXPECT_EQ(core->panel(0), "COM4 - OffLine");
-    EXPECT_EQ(core->marks().baudRate, 9600);
+    core->portControl().selectLineParameter(&TerminalState::baudRate, 9600);
+    EXPECT_EQ(core->shown().panel(0), "COM4 - OffLine");
+    EXPECT_EQ(core->portControl().marks().baudRate, 9600);
     EXPECT_FALSE(core->io().isOpen());
     EXPECT_TRUE(prompts.messages.isEmpty());
 
-    core->set_comx(0, 1);
-    EXPECT_EQ(core->panel(0), "COM4 - OffLine");
+    core->portControl().set_comx(0, 1);
+    EXPECT_EQ(core->shown().panel(0), "COM4 - OffLine");
     EXPECT_TRUE(prompts.messages.isEmpty());
 
     PtyPeer& module = plug(4);
     tick();
-    EXPECT_EQ(core->panel(0), "COM4 9600 8N1- Online");
+    EXPECT_EQ(core->shown().panel(0), "COM4 9600 8N1- Online");
     module.send("x");
     EXPECT_TRUE(tickUntil([&] { return lines() == QStringList{"x"}; }));
 }
@@ -123,17 +123,17 @@ TEST_F(PortControlTest, ALostPortGoesOfflineAndComesBackWhenPluggedIn)
     startOn(1);
     tick(3);
     unplug(1);
-    EXPECT_TRUE(tickUntil([&] { return core->st.portNumber == 0; }, 51));
-    EXPECT_TRUE(core->panel(0).endsWith(" - OffLine"));
+    EXPECT_TRUE(tickUntil([&] { return core->state().portNumber == 0; }, 51));
+    EXPECT_TRUE(core->shown().panel(0).endsWith(" - OffLine"));
     EXPECT_FALSE(core->io().isOpen());
     tick(3);
-    EXPECT_EQ(core->panel(0), "COM1 - OffLine");
+    EXPECT_EQ(core->shown().panel(0), "COM1 - OffLine");
     EXPECT_TRUE(prompts.messages.isEmpty());
 
     plugBack(1);
     tick();
-    EXPECT_EQ(core->panel(0), "COM1 115200 8N1- Online");
-    EXPECT_EQ(core->marks().port, 1);
+    EXPECT_EQ(core->shown().panel(0), "COM1 115200 8N1- Online");
+    EXPECT_EQ(core->portControl().marks().port, 1);
     peers.at(1)->send("back\r");
     EXPECT_TRUE(tickUntil([&] { return lines().value(0) == "back"; }));
 }
@@ -143,10 +143,10 @@ TEST_F(PortControlTest, ANegativePortIsOpenedWithoutClosingFirst)
     plug(1);
     plug(4);
     startUp();
-    core->st.portNumber = -4;
-    core->set_com(1);
-    EXPECT_EQ(core->st.portNumber, 4);
-    EXPECT_EQ(core->panel(0), "COM4 115200 8N1- Online");
+    core->preset(&TerminalState::portNumber, -4);
+    core->portControl().set_com(1);
+    EXPECT_EQ(core->state().portNumber, 4);
+    EXPECT_EQ(core->shown().panel(0), "COM4 115200 8N1- Online");
 }
 
 TEST_F(PortControlTest, StoredPortNumbersOutOfRangeOpenNothing)
@@ -154,9 +154,9 @@ TEST_F(PortControlTest, StoredPortNumbersOutOfRangeOpenNothing)
     plug(1);
     startUp();
     for (int port : {101, 5000, -300}) {
-        core->set_comx(port, 1);
-        EXPECT_EQ(core->st.portNumber, 0) << port;
-        EXPECT_EQ(core->marks().port, 0) << port;
+        core->portControl().set_comx(port, 1);
+        EXPECT_EQ(core->state().portNumber, 0) << port;
+        EXPECT_EQ(core->portControl().marks().port, 0) << port;
         EXPECT_FALSE(core->io().isOpen()) << port;
     }
 }

@@ -2,7 +2,7 @@
 // shutdown, SIGINT by Ctrl+C, SIGHUP by a closed terminal) it stops the download at once and
 // exits through its normal path, its settings written and its port's lock file removed; on a
 // real display, Escape stops the download and the keys typed meanwhile follow it. A scripted
-// person inside the program (tests/hand) starts the download.
+// person inside the program (tests/support/hand) starts the download.
 #include "PtyPeer.h"
 #include "QtPrinters.h"
 #include "RealProgram.h"

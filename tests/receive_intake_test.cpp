@@ -52,19 +52,19 @@ protected:
         TerminalPlatform platform = profile.platform(clock);
         platform.now = [] { return QDateTime(QDate(2026, 12, 9), QTime(12, 0, 0)); };
         core = std::make_unique<TerminalCore>(prompts, platform);
-        core->FormShow();
-        core->st.HexMode = c.hex;
-        core->st.Unreadable1 = c.unreadable;
-        core->st.Echo1 = c.echo;
-        core->st.AddLinefeedton1 = c.linefeedEndsLine;
-        core->st.Timestamp1 = c.stamps;
-        core->st.DateStamp1 = c.stamps;
+        core->startUp().FormShow();
+        core->preset(&TerminalState::HexMode, c.hex);
+        core->preset(&TerminalState::Unreadable1, c.unreadable);
+        core->preset(&TerminalState::Echo1, c.echo);
+        core->preset(&TerminalState::AddLinefeedton1, c.linefeedEndsLine);
+        core->preset(&TerminalState::Timestamp1, c.stamps);
+        core->preset(&TerminalState::DateStamp1, c.stamps);
         const QString capture = folder.filePath(QStringLiteral("capture%1.csv").arg(pieceSize));
         if (c.log) {
             prompts.logFileDialog = [capture](const QString& directory, const QString&) {
                 return UserPrompts::LogFileAnswer{true, capture, directory};
             };
-            core->Log1Click();
+            core->capture().Log1Click();
         }
         for (qsizetype at = 0; at < c.bytes.size(); at += pieceSize) {
             peers.at(1)->send(c.bytes.mid(at, pieceSize));
@@ -73,7 +73,7 @@ protected:
         tick(2);
         QFile file(capture);
         const QByteArray captured = file.open(QIODevice::ReadOnly) ? file.readAll() : "<none>";
-        return {lines(), captured, core->macItems()};
+        return {lines(), captured, core->shown().macItems()};
     }
 
     QTemporaryDir folder;
@@ -133,7 +133,7 @@ TEST_F(IntakeTest, AnIdleTickReturnsWithoutWaitingForBytes)
         core->io().setTimeouts({0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu}));
     {
         Watchdog late(std::chrono::milliseconds(500), [&module] { module.send("late"); });
-        core->Timer1Timer();
+        core->receiver().Timer1Timer();
     }
     EXPECT_EQ(lines(), QStringList{}) << "the tick waited for the module";
 }
@@ -157,7 +157,7 @@ TEST_F(IntakeTest, AFloodLargerThanThePortsOwnBufferArrivesWhole)
 
     QTimer timer1;
     timer1.setInterval(10);
-    QObject::connect(&timer1, &QTimer::timeout, core.get(), &TerminalCore::Timer1Timer);
+    QObject::connect(&timer1, &QTimer::timeout, &core->receiver(), &Receiver::Timer1Timer);
     timer1.start();
     std::atomic<bool> stop{false};
     std::thread module([&] { peers.at(1)->sendPatiently(flood, stop); });

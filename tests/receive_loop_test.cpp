@@ -28,10 +28,10 @@ TEST_P(RenderTest, ShowsBytesAsTheOptionsSay)
 {
     const RenderCase& c = GetParam();
     startOn(1);
-    core->st.HexMode = c.options.hex;
-    core->st.Unreadable1 = c.options.unreadable;
-    core->st.Echo1 = c.options.echo;
-    core->st.AddLinefeedton1 = c.options.linefeedEndsLine;
+    core->preset(&TerminalState::HexMode, c.options.hex);
+    core->preset(&TerminalState::Unreadable1, c.options.unreadable);
+    core->preset(&TerminalState::Echo1, c.options.echo);
+    core->preset(&TerminalState::AddLinefeedton1, c.options.linefeedEndsLine);
     receive(c.bytes);
     EXPECT_EQ(lines(), c.lines);
 }
@@ -91,11 +91,11 @@ protected:
             plugBack(1);
             ASSERT_TRUE(tickUntil([&] { return core->io().isOpen(); }));
             break;
-        case Cut::OtherPortChosen: core->set_comx(2, 1); break;
+        case Cut::OtherPortChosen: core->portControl().set_comx(2, 1); break;
         case Cut::SamePortReopened:
-            core->selectLineParameter(&TerminalState::baudRate, 9600);
+            core->portControl().selectLineParameter(&TerminalState::baudRate, 9600);
             break;
-        case Cut::ListCleared: core->Clear1Click(); break;
+        case Cut::ListCleared: core->receiver().Clear1Click(); break;
         }
     }
 };
@@ -137,7 +137,7 @@ TEST_F(ReceiveTest, LongRunsAndBurstsOfLinesArriveWhole)
     receive(run);
     EXPECT_EQ(lines(), QStringList{QString(run)});
 
-    core->Clear1Click();
+    core->receiver().Clear1Click();
     QByteArray burst;
     QStringList expected;
     for (int i = 0; i < 400; ++i) {
@@ -157,17 +157,17 @@ TEST_F(ReceiveTest, InquiryResultsFillTheMacBoxOnce)
     receive("INQUIRY 00:07:80:12:34:56 200404\r");
     receive("INQUIRY_PARTIAL 00:07:80:aa:bb:cc\r");
     receive("INQUIRY 00:07:80:12:34:56 200404\r");
-    EXPECT_EQ(core->macItems(), (QStringList{"00:07:80:12:34:56", "00:07:80:aa:bb:cc"}));
-    EXPECT_EQ(core->macText(), "00:07:80:aa:bb:cc");
-    EXPECT_EQ(core->macHidden(), "00:07:80:12:34:56");
+    EXPECT_EQ(core->shown().macItems(), (QStringList{"00:07:80:12:34:56", "00:07:80:aa:bb:cc"}));
+    EXPECT_EQ(core->shown().macText(), "00:07:80:aa:bb:cc");
+    EXPECT_EQ(core->shown().macHidden(), "00:07:80:12:34:56");
     receive("inquiry 11:22:33:44:55:66\rNAME 00:11\r");
-    EXPECT_EQ(core->macItems().size(), 2);
+    EXPECT_EQ(core->shown().macItems().size(), 2);
 }
 
 TEST_F(ReceiveTest, EachTickKeepsTheNewestLinesInView)
 {
     startOn(1);
-    QSignalSpy scrolls(core.get(), &TerminalCore::scrollRequested);
+    QSignalSpy scrolls(&core->receiver(), &Receiver::scrollRequested);
     receive("1\r2\r3\r");
     EXPECT_EQ(scrolls.count(), 0); // fewer than ten lines: nothing moves
     receive("4\r5\r6\r7\r8\r9\r10\r11\r");
@@ -179,30 +179,30 @@ TEST_F(ReceiveTest, EachTickKeepsTheNewestLinesInView)
 TEST_F(ReceiveTest, DisplayOptionHandlersSetPanelsAndColours)
 {
     startOn(1);
-    core->HexModeClick();
-    EXPECT_EQ(core->panel(3), "Hex");
-    core->Echo1Click();
-    EXPECT_EQ(core->panel(2), "Echo");
-    core->Echo1Click();
-    EXPECT_EQ(core->panel(2), "    ");
-    core->st.HexModeWrite1 = true;
-    core->HexModeClick();
-    EXPECT_EQ(core->panel(3), "Hex Write");
-    core->st.HexModeWrite1 = false;
-    core->HexModeClick();
-    EXPECT_EQ(core->panel(3), "Hex");
+    core->options().HexModeClick();
+    EXPECT_EQ(core->shown().panel(3), "Hex");
+    core->options().Echo1Click();
+    EXPECT_EQ(core->shown().panel(2), "Echo");
+    core->options().Echo1Click();
+    EXPECT_EQ(core->shown().panel(2), "    ");
+    core->preset(&TerminalState::HexModeWrite1, true);
+    core->options().HexModeClick();
+    EXPECT_EQ(core->shown().panel(3), "Hex Write");
+    core->preset(&TerminalState::HexModeWrite1, false);
+    core->options().HexModeClick();
+    EXPECT_EQ(core->shown().panel(3), "Hex");
 
-    EXPECT_EQ(core->listColours().background, QColor(232, 232, 255));
-    EXPECT_EQ(core->listColours().text, QColor(0, 0, 255));
-    core->OrvinTerminalClick();
-    EXPECT_EQ(core->listColours().background, QColor(0, 0, 0));
-    EXPECT_EQ(core->listColours().text, QColor(0, 255, 0));
+    EXPECT_EQ(core->options().listColours().background, QColor(232, 232, 255));
+    EXPECT_EQ(core->options().listColours().text, QColor(0, 0, 255));
+    core->options().OrvinTerminalClick();
+    EXPECT_EQ(core->options().listColours().background, QColor(0, 0, 0));
+    EXPECT_EQ(core->options().listColours().text, QColor(0, 255, 0));
 }
 
 TEST_F(ReceiveTest, RandomBytesInHexArriveWholeAndInOrder)
 {
     PtyPeer& module = startOn(1);
-    core->st.HexMode = true;
+    core->preset(&TerminalState::HexMode, true);
     std::mt19937 random(20261210);
     QByteArray bytes;
     QString expected;

@@ -41,7 +41,10 @@ class ReceiveTickerTest : public WindowFixture {
 protected:
     QTimer* timer1() { return control<QTimer>("Timer1"); }
     bool asleep() { return timer1()->isActive() && timer1()->interval() > 10; }
-    bool waitAsleep() { return QTest::qWaitFor([&] { return asleep(); }, 10'000); }
+    bool waitAsleep()
+    {
+        return QTest::qWaitFor([&] { return asleep(); }, 10'000);
+    }
     bool lastLineIs(const QString& text)
     {
         const TerminalLines& lines = core().lines();
@@ -83,7 +86,8 @@ TEST_F(ReceiveTickerTest, APortLostWhileItSleepsIsNoticedAndReopened)
     ASSERT_TRUE(waitAsleep());
     module.unplug();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !core().io().isOpen(); }, 10'000));
-    EXPECT_TRUE(core().panel(0).endsWith(" - OffLine")) << core().panel(0).toStdString();
+    EXPECT_TRUE(core().shown().panel(0).endsWith(" - OffLine"))
+        << core().shown().panel(0).toStdString();
     EXPECT_EQ(timer1()->interval(), 10);
     module.plugBack();
     profile.link(1, module.devicePath());
@@ -102,7 +106,7 @@ TEST_F(ReceiveTickerTest, APortChosenWhileItSleepsWakesIt)
     EXPECT_FALSE(asleep());
     PtyPeer& second = plug(2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return core().io().isOpen(); }, 10'000));
-    EXPECT_EQ(core().panel(0), "COM2 115200 8N1- Online");
+    EXPECT_EQ(core().shown().panel(0), "COM2 115200 8N1- Online");
     second.send("CONNECT\r");
     EXPECT_TRUE(QTest::qWaitFor([&] { return lastLineIs("CONNECT"); }, 10'000));
 }

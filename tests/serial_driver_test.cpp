@@ -1,7 +1,10 @@
 // The serial driver over a real pseudo-terminal: exact bytes, pacing, reads, open rules.
 #include "CoreFixture.h"
+#include "QtSerialDevice.h"
 #include "Watchdog.h"
 
+#include <QTemporaryDir>
+#include <QTest>
 #include <chrono>
 #include <cstdio>
 #include <termios.h>
@@ -30,7 +33,7 @@ TEST_P(DriverSendTest, WritesExactBytesAtTheirPace)
 {
     const SendCase& c = GetParam();
     PtyPeer& module = startOn(1);
-    core->st.MUX1 = c.multiplex;
+    core->preset(&TerminalState::MUX1, c.multiplex);
     clock.forget();
     const qint64 before = clock.now();
     c.send(io());
@@ -69,27 +72,27 @@ TEST_F(DriverTest, PutsSpacesCharactersTwentyMillisecondsApart)
 TEST_F(DriverTest, PutsReflectsInTheTerminalBeforeWriting)
 {
     startOn(1);
-    core->st.Echo1 = true;
-    core->st.CopyToSend1 = true;
+    core->preset(&TerminalState::Echo1, true);
+    core->preset(&TerminalState::CopyToSend1, true);
     io().c_puts("hello");
-    EXPECT_EQ(core->sendBox(), "hello");
+    EXPECT_EQ(core->shown().sendBox(), "hello");
     EXPECT_EQ(lines(), QStringList{"hello"});
     io().c_puts("");
-    EXPECT_EQ(core->sendBox(), "");
+    EXPECT_EQ(core->shown().sendBox(), "");
     EXPECT_EQ(lines(), (QStringList{"hello", ""}));
 }
 
 TEST_F(DriverTest, WithNoPortOpenOnlyPutcTakesTime)
 {
-    core->st.Echo1 = true;
-    core->st.CopyToSend1 = true;
+    core->preset(&TerminalState::Echo1, true);
+    core->preset(&TerminalState::CopyToSend1, true);
     io().c_puts("AT");
     EXPECT_EQ(clock.now(), 0);
-    EXPECT_EQ(core->sendBox(), "");
+    EXPECT_EQ(core->shown().sendBox(), "");
     EXPECT_TRUE(lines().isEmpty());
 
     io().c_write("+++");
-    EXPECT_EQ(core->sendBox(), "+++");
+    EXPECT_EQ(core->shown().sendBox(), "+++");
     EXPECT_EQ(clock.now(), 0);
 
     io().c_putc('A');
@@ -105,7 +108,7 @@ TEST_F(DriverTest, BytesLeaveAboutTenMillisecondsApartInRealTime)
     platform.pause = realPause();
     platform.makeDevice = {};
     TerminalCore realTime(quiet, platform);
-    realTime.FormShow();
+    realTime.startUp().FormShow();
     ASSERT_TRUE(realTime.io().isOpen());
 
     std::vector<PtyPeer::TimedByte> arrived;
@@ -237,7 +240,7 @@ TEST_F(DriverTest, EveryOpenRestoresTheTimeouts)
     EXPECT_EQ(io().c_getc(), Serial_io::noByte);
     EXPECT_EQ(io().timeouts().oneByteReadLimitMs(), 2);
 
-    core->set_com(1);
+    core->portControl().set_com(1);
     EXPECT_EQ(io().timeouts(), CommTimeouts{});
     EXPECT_EQ(io().timeouts().oneByteReadLimitMs(), 30);
     EXPECT_EQ(io().timeouts().oneByteWriteLimitMs(), 20);
@@ -256,6 +259,31 @@ TEST_F(DriverTest, IdleReadGivesUpWithinTheBoundWhateverTheLimits)
     EXPECT_EQ(io().c_getc(), Serial_io::noByte);
     EXPECT_EQ(io().c_getc_checked(), Serial_io::noByte);
     EXPECT_FALSE(watchdog.fired()) << "the read waited as long as the port's limits said";
+}
+
+// The flood throttle: between receive ticks the device does not watch the line, so bytes
+// wait in the device and do not wake the event loop chunk by chunk; watched again, what
+// waited is told at once.
+TEST(ReadWatchTest, AnUnwatchedLineTellsNothingUntilWatchedAgain)
+{
+    QTemporaryDir lockDir;
+    PtyPeer module;
+    QtSerialDevice device(UucpLocks({lockDir.path()}));
+    QString why;
+    ASSERT_TRUE(device.open(module.devicePath(), LineSettings{}, &why)) << qPrintable(why);
+    int notices = 0;
+    device.setArrivalNotice([&] { ++notices; });
+    device.watchArrivals(false);
+    module.send("while unwatched");
+    QTest::qWait(200); // turns of the event loop in which a watched line would have told
+    EXPECT_EQ(notices, 0) << "the line was watched between reads";
+
+    device.watchArrivals(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notices > 0; }, 10000));
+    QByteArray bytes;
+    for (int reads = 0; reads < 100 && bytes.size() < 15; ++reads)
+        device.read(bytes, 100);
+    EXPECT_EQ(bytes, "while unwatched");
 }
 
 } // namespace

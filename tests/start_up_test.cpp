@@ -83,13 +83,13 @@ TEST_F(StartUpTest, FirstRunStartsOnComOneWithEveryOptionOff)
     for (const char* bar : {"ToolBar2", "ToolBar3", "ToolBar4", "GainSpanToolBar"})
         EXPECT_FALSE(toolBarShown(bar)) << bar;
     EXPECT_FALSE(control<QCheckBox>("MUX1")->isChecked());
-    EXPECT_FALSE(core().st.Log1);
+    EXPECT_FALSE(core().state().Log1);
     EXPECT_TRUE(prompts.logDialogs.isEmpty());
-    EXPECT_FALSE(core().st.Timestamp1);
-    EXPECT_FALSE(core().st.DateStamp1);
-    EXPECT_EQ(core().st.muxLink, -1);
-    EXPECT_EQ(core().st.versionText, thisVersion);
-    EXPECT_EQ(core().st.startDirectory, QDir::currentPath());
+    EXPECT_FALSE(core().state().Timestamp1);
+    EXPECT_FALSE(core().state().DateStamp1);
+    EXPECT_EQ(core().state().muxLink, -1);
+    EXPECT_EQ(core().state().versionText, thisVersion);
+    EXPECT_EQ(core().state().startDirectory, QDir::currentPath());
     EXPECT_EQ(panel(2), "    ");
     EXPECT_EQ(panel(3), "    ");
     EXPECT_EQ(panel(5), "F1=Help");
@@ -151,11 +151,11 @@ TEST_F(StartUpTest, SavedPortAndOptionsAreAllTakenUp)
     EXPECT_TRUE(toolBarShown("GainSpanToolBar"));
     EXPECT_EQ(panel(2), "Echo");
     EXPECT_EQ(panel(3), "Hex Write");
-    EXPECT_EQ(core().listColours().background, QColor(Qt::black));
+    EXPECT_EQ(core().options().listColours().background, QColor(Qt::black));
 
     EXPECT_EQ(macBoxText(), "00:07:80:12:34:56");
     EXPECT_EQ(sendBoxText(), "SET BT NAME tester");
-    EXPECT_EQ(core().st.logDirectory, "/tmp/captures");
+    EXPECT_EQ(core().state().logDirectory, "/tmp/captures");
     EXPECT_EQ(window->pos(), QPoint(20, 30));
     EXPECT_EQ(window->size(), QSize(700, 500));
     EXPECT_EQ(hexOf(module.read(100)), "");
@@ -173,7 +173,7 @@ TEST_F(StartUpTest, ControlCharactersInTheFileNeverReachTheWire)
     showWindow();
     EXPECT_EQ(macBoxText(), "Unknown MAC     ");
     EXPECT_EQ(sendBoxText(), "ATSET RESET");
-    EXPECT_EQ(core().st.logDirectory, "");
+    EXPECT_EQ(core().state().logDirectory, "");
     click("CALL");
     click("SendData");
     const QByteArray expected = "\rCALL Unknown MAC      1101 RFCOMM\r\n\rATSET RESET\r\n";
@@ -270,10 +270,10 @@ TEST_F(StartUpTest, SavedMultiplexComesBackOnWithUnreadableOff)
     PtyPeer& module = plug(1);
     profile.writeSettings(thisVersion, "[General]\nUnreadable Mode=1\nMultiplex Mode=1\n");
     showWindow();
-    EXPECT_TRUE(core().st.MUX1);
+    EXPECT_TRUE(core().state().MUX1);
     EXPECT_TRUE(control<QCheckBox>("MUX1")->isChecked());
-    EXPECT_EQ(core().st.muxLink, 255);
-    EXPECT_FALSE(core().st.Unreadable1);
+    EXPECT_EQ(core().state().muxLink, 255);
+    EXPECT_FALSE(core().state().Unreadable1);
     EXPECT_FALSE(ticked("Unreadable1"));
     EXPECT_EQ(control<QCheckBox>("MUX1")->toolTip(), "SET CONTROL MUX 0");
     EXPECT_TRUE(core().io().isOpen());
@@ -297,7 +297,7 @@ TEST_F(StartUpTest, SavedLogAsksForTheCaptureFileBeforeThePortOpens)
     EXPECT_EQ(prompts.logDialogs[0].directory, captures.path());
     EXPECT_FALSE(portOpenDuringDialog);
     EXPECT_TRUE(core().io().isOpen());
-    EXPECT_TRUE(core().st.Log1);
+    EXPECT_TRUE(core().state().Log1);
     EXPECT_TRUE(ticked("Log1"));
     EXPECT_EQ(panel(4), "=>" + captures.path() + "/run.csv");
 }
@@ -308,7 +308,7 @@ TEST_F(StartUpTest, LogSavedOnButCancelledStartsWithoutCapture)
     profile.writeSettings(thisVersion, "[General]\nLog Mode=1\n");
     showWindow();
     EXPECT_EQ(prompts.logDialogs.size(), 1);
-    EXPECT_FALSE(core().st.Log1);
+    EXPECT_FALSE(core().state().Log1);
     EXPECT_FALSE(ticked("Log1"));
     EXPECT_TRUE(core().io().isOpen());
 }

@@ -30,17 +30,17 @@ class SendButtonTest : public SendFixture, public ::testing::WithParamInterface<
 TEST_P(SendButtonTest, SendsTheBoxAsTheOptionsSay)
 {
     const SendCase& c = GetParam();
-    core->st.MUX1 = c.options.multiplex;
-    core->st.muxLink = c.options.link;
-    core->st.HexModeWrite1 = c.options.hexWrite;
-    core->st.Echo1 = true;
-    core->st.CopyToSend1 = true;
-    core->setSendBox(c.box);
-    core->SendDataClick();
+    core->preset(&TerminalState::MUX1, c.options.multiplex);
+    core->preset(&TerminalState::muxLink, c.options.link);
+    core->preset(&TerminalState::HexModeWrite1, c.options.hexWrite);
+    core->preset(&TerminalState::Echo1, true);
+    core->preset(&TerminalState::CopyToSend1, true);
+    core->shown().setSendBox(c.box);
+    core->transmitter().SendDataClick();
     EXPECT_EQ(sent(), c.wire);
     EXPECT_EQ(lines(), c.lines);
-    EXPECT_EQ(core->sendBox(), c.boxAfter);
-    EXPECT_EQ(core->st.muxLink, c.options.link);
+    EXPECT_EQ(core->shown().sendBox(), c.boxAfter);
+    EXPECT_EQ(core->state().muxLink, c.options.link);
 }
 
 const Options plain{};
@@ -94,9 +94,9 @@ class HexFormTest : public SendFixture, public ::testing::WithParamInterface<Hex
 
 TEST_P(HexFormTest, TypedCharacterGoesOutAsItsHexForm)
 {
-    core->st.HexModeWrite1 = true;
-    core->st.MUX1 = true; // no CR after the form
-    core->ListBox1KeyPress(GetParam().key);
+    core->preset(&TerminalState::HexModeWrite1, true);
+    core->preset(&TerminalState::MUX1, true); // no CR after the form
+    core->transmitter().ListBox1KeyPress(GetParam().key);
     EXPECT_EQ(sent(), GetParam().wire);
 }
 
@@ -126,13 +126,13 @@ class TypingTest : public SendFixture, public ::testing::WithParamInterface<Typi
 TEST_P(TypingTest, SendsTheCharacterAndEchoesIt)
 {
     const TypingCase& c = GetParam();
-    core->st.MUX1 = c.options.multiplex;
-    core->st.muxLink = c.options.link;
-    core->st.HexModeWrite1 = c.options.hexWrite;
-    core->st.Echo1 = true;
+    core->preset(&TerminalState::MUX1, c.options.multiplex);
+    core->preset(&TerminalState::muxLink, c.options.link);
+    core->preset(&TerminalState::HexModeWrite1, c.options.hexWrite);
+    core->preset(&TerminalState::Echo1, true);
     if (!c.before.isNull())
-        core->AddtoList(0, c.before);
-    core->ListBox1KeyPress(c.key);
+        core->listWriter().AddtoList(0, c.before);
+    core->transmitter().ListBox1KeyPress(c.key);
     EXPECT_EQ(sent(), c.wire);
     EXPECT_EQ(lines(), c.lines);
 }
@@ -161,25 +161,25 @@ using TransmitTest = SendFixture;
 
 TEST_F(TransmitTest, EscapeIsGuardedByTwoSecondsOfSilence)
 {
-    core->st.CopyToSend1 = true;
-    core->st.Echo1 = true;
+    core->preset(&TerminalState::CopyToSend1, true);
+    core->preset(&TerminalState::Echo1, true);
     const qint64 start = clock.now();
-    core->COMMANDClick();
+    core->transmitter().COMMANDClick();
     std::vector<qint64> at;
     for (const auto& w : clock.writes())
         at.push_back(w.at - start);
     EXPECT_EQ(at, (std::vector<qint64>{1000, 1010, 1020}));
     EXPECT_EQ(clock.now() - start, 2030);
     EXPECT_EQ(sent(), QByteArray("+++"));
-    EXPECT_EQ(core->sendBox(), "+++");
+    EXPECT_EQ(core->shown().sendBox(), "+++");
     EXPECT_TRUE(lines().isEmpty());
 }
 
 TEST_F(TransmitTest, EscapeIsRefusedInMultiplexMode)
 {
-    core->st.MUX1 = true;
+    core->preset(&TerminalState::MUX1, true);
     const qint64 start = clock.now();
-    core->COMMANDClick();
+    core->transmitter().COMMANDClick();
     EXPECT_EQ(prompts.messages, QStringList{"No CMD/Data modes in Multiplex mode"});
     EXPECT_EQ(clock.now(), start);
     EXPECT_EQ(sent(), QByteArray());
@@ -187,10 +187,10 @@ TEST_F(TransmitTest, EscapeIsRefusedInMultiplexMode)
 
 TEST_F(TransmitTest, SCommandGoesThroughTheModuleSend)
 {
-    core->SCR1Click();
+    core->transmitter().SCR1Click();
     EXPECT_EQ(sent(), hexBytes("0D 53 0D 0A 0D 0A"));
-    core->st.muxLink = 255;
-    core->SCR1Click();
+    core->preset(&TerminalState::muxLink, 255);
+    core->transmitter().SCR1Click();
     EXPECT_EQ(sent(), hexBytes("BF FF 00 03 53 0D 0A 00"));
 }
 
@@ -201,12 +201,12 @@ TEST_F(TransmitTest, RepliesWaitInThePortUntilTheSendEnds)
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         ++ticks;
-        core->Timer1Timer();
+        core->receiver().Timer1Timer();
     });
     timer.start(0);
     module->send("OK\r");
-    core->setSendBox("AT");
-    core->SendDataClick();
+    core->shown().setSendBox("AT");
+    core->transmitter().SendDataClick();
     EXPECT_EQ(ticks, 0);
     EXPECT_TRUE(lines().isEmpty());
     EXPECT_EQ(sent(), hexBytes("0D 41 54 0D 0A"));
@@ -222,23 +222,23 @@ TEST_F(TransmitTest, HexModeWriteShowsInPanelThree)
     };
     for (const Case& c :
          {Case{false, true, "Hex Write"}, Case{true, false, "Hex"}, Case{false, false, "    "}}) {
-        core->st.HexMode = c.hexRead;
-        core->st.HexModeWrite1 = !c.hexWriteAfter;
-        QSignalSpy options(core.get(), &TerminalCore::optionsChanged);
-        core->HexModeWrite1Click();
-        EXPECT_EQ(core->st.HexModeWrite1, c.hexWriteAfter);
-        EXPECT_EQ(core->panel(3), c.panel);
+        core->preset(&TerminalState::HexMode, c.hexRead);
+        core->preset(&TerminalState::HexModeWrite1, !c.hexWriteAfter);
+        QSignalSpy options(&core->options(), &DisplayOptions::optionsChanged);
+        core->transmitter().HexModeWrite1Click();
+        EXPECT_EQ(core->state().HexModeWrite1, c.hexWriteAfter);
+        EXPECT_EQ(core->shown().panel(3), c.panel);
         EXPECT_EQ(options.count(), 1);
     }
 }
 
 TEST_F(TransmitTest, CopyToSendToggles)
 {
-    QSignalSpy options(core.get(), &TerminalCore::optionsChanged);
-    core->CopyToSend1Click();
-    EXPECT_TRUE(core->st.CopyToSend1);
-    core->CopyToSend1Click();
-    EXPECT_FALSE(core->st.CopyToSend1);
+    QSignalSpy options(&core->options(), &DisplayOptions::optionsChanged);
+    core->transmitter().CopyToSend1Click();
+    EXPECT_TRUE(core->state().CopyToSend1);
+    core->transmitter().CopyToSend1Click();
+    EXPECT_FALSE(core->state().CopyToSend1);
     EXPECT_EQ(options.count(), 2);
 }
 
@@ -259,51 +259,51 @@ class NoPortTest : public CoreFixture, public ::testing::WithParamInterface<NoPo
 TEST_P(NoPortTest, SendsNothingButKeepsTheRest)
 {
     const NoPortCase& c = GetParam();
-    core->st.MUX1 = c.options.multiplex;
-    core->st.muxLink = c.options.link;
-    core->st.HexModeWrite1 = c.options.hexWrite;
-    core->st.Echo1 = true;
-    core->st.CopyToSend1 = true;
-    core->setSendBox("AT");
+    core->preset(&TerminalState::MUX1, c.options.multiplex);
+    core->preset(&TerminalState::muxLink, c.options.link);
+    core->preset(&TerminalState::HexModeWrite1, c.options.hexWrite);
+    core->preset(&TerminalState::Echo1, true);
+    core->preset(&TerminalState::CopyToSend1, true);
+    core->shown().setSendBox("AT");
     c.act(*core);
     EXPECT_TRUE(clock.writes().empty());
     EXPECT_EQ(lines(), c.lines);
-    EXPECT_EQ(core->sendBox(), c.box);
+    EXPECT_EQ(core->shown().sendBox(), c.box);
     EXPECT_EQ(clock.now(), c.virtualMs);
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, NoPortTest,
-                         ::testing::Values(NoPortCase{"plainFormCopiesButShowsNothing",
-                                                      plain,
-                                                      [](TerminalCore& t) { t.SCR1Click(); },
-                                                      {},
-                                                      "S\r\n",
-                                                      20},
-                                           NoPortCase{"frameShowsItsTraceAndCopies",
-                                                      multiplexOnLink1,
-                                                      [](TerminalCore& t) { t.SendDataClick(); },
-                                                      {"TX=><0xbf><01><0x00><03>AT\r<FE>", "RX<= "},
-                                                      "AT\r",
-                                                      80},
-                                           NoPortCase{"hexPathPutsTheBoxBack",
-                                                      hexWrite,
-                                                      [](TerminalCore& t) { t.SendDataClick(); },
-                                                      {},
-                                                      "AT",
-                                                      0},
-                                           NoPortCase{
-                                               "typingIsEchoed",
-                                               plain,
-                                               [](TerminalCore& t) { t.ListBox1KeyPress('x'); },
-                                               {"x"},
-                                               "AT",
-                                               10},
-                                           NoPortCase{"escapeCopiesAndWaits",
-                                                      plain,
-                                                      [](TerminalCore& t) { t.COMMANDClick(); },
-                                                      {},
-                                                      "+++",
-                                                      2000}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Operations, NoPortTest,
+    ::testing::Values(NoPortCase{"plainFormCopiesButShowsNothing",
+                                 plain,
+                                 [](TerminalCore& t) { t.transmitter().SCR1Click(); },
+                                 {},
+                                 "S\r\n",
+                                 20},
+                      NoPortCase{"frameShowsItsTraceAndCopies",
+                                 multiplexOnLink1,
+                                 [](TerminalCore& t) { t.transmitter().SendDataClick(); },
+                                 {"TX=><0xbf><01><0x00><03>AT\r<FE>", "RX<= "},
+                                 "AT\r",
+                                 80},
+                      NoPortCase{"hexPathPutsTheBoxBack",
+                                 hexWrite,
+                                 [](TerminalCore& t) { t.transmitter().SendDataClick(); },
+                                 {},
+                                 "AT",
+                                 0},
+                      NoPortCase{"typingIsEchoed",
+                                 plain,
+                                 [](TerminalCore& t) { t.transmitter().ListBox1KeyPress('x'); },
+                                 {"x"},
+                                 "AT",
+                                 10},
+                      NoPortCase{"escapeCopiesAndWaits",
+                                 plain,
+                                 [](TerminalCore& t) { t.transmitter().COMMANDClick(); },
+                                 {},
+                                 "+++",
+                                 2000}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

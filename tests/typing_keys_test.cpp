@@ -24,7 +24,7 @@ TEST_P(TypingKeysTest, SendsWhatTheKeyTypes)
 {
     const KeyCase& c = GetParam();
     TerminalView view(*core);
-    core->st.Echo1 = true;
+    core->preset(&TerminalState::Echo1, true);
     QTest::keyClick(&view, c.key, c.modifiers);
     EXPECT_EQ(sent(), c.wire);
     const QStringList echoed = c.wire.isEmpty() ? QStringList{} : QStringList{QString(c.wire)};
@@ -55,7 +55,7 @@ using TypingShortcutTest = SendFixture;
 TEST_F(TypingShortcutTest, DeleteSendsNothingWhateverTextItsEventCarries)
 {
     TerminalView view(*core);
-    core->st.Echo1 = true;
+    core->preset(&TerminalState::Echo1, true);
     for (const Qt::KeyboardModifiers modifiers :
          {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier)}) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, modifiers, QStringLiteral("\x7f"));

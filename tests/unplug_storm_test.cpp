@@ -130,7 +130,7 @@ TEST_F(UnplugStormTest, ADownloadCutByTheUnplugStopsWithAMessageAndThePortComesB
     prompts.downloadFile = file;
     // The third line sent pulls the plug.
     const QMetaObject::Connection pullThePlug = QObject::connect(
-        &core(), &TerminalCore::panelChanged, [&](int index, const QString& shown) {
+        &core().shown(), &ShownTexts::panelChanged, [&](int index, const QString& shown) {
             if (index == 1 && shown == "Line 3" && module.plugged())
                 module.unplug();
         });

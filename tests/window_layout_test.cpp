@@ -261,22 +261,23 @@ TEST_F(WindowLayoutTest, BoxesAndTheMultiplexBoxAreViewsOfTheCore)
 {
     auto* mux = control<QCheckBox>("MUX1");
     QTest::mouseClick(mux, Qt::LeftButton);
-    EXPECT_TRUE(core().st.MUX1);
-    core().st.MUX1 = false; // as the core does when it switches multiplexing itself
-    emit core().optionsChanged();
+    EXPECT_TRUE(core().state().MUX1);
+    core().preset(&TerminalState::MUX1,
+                  false); // as the core does when it switches multiplexing itself
+    emit core().options().optionsChanged();
     EXPECT_FALSE(mux->isChecked());
 
     auto* channel = control<QComboBox>("Channel");
     channel->setEditText("3");
-    EXPECT_EQ(core().channelText(), "3");
+    EXPECT_EQ(core().shown().channelText(), "3");
 
     auto* sendBox = control<QLineEdit>("ESend");
     QTest::keyClicks(sendBox, "AT");
-    EXPECT_EQ(core().sendBox(), "AT");
-    core().setSendBox("INFO");
+    EXPECT_EQ(core().shown().sendBox(), "AT");
+    core().shown().setSendBox("INFO");
     EXPECT_EQ(sendBox->text(), "INFO");
 
-    emit core().hintChanged("SELECT", "SELECT 3");
+    emit core().shown().hintChanged("SELECT", "SELECT 3");
     EXPECT_EQ(control<QWidget>("SELECT")->toolTip(), "SELECT 3");
 
     action("Exit1")->trigger();

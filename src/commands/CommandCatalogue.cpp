@@ -11,9 +11,6 @@ namespace {
 
 constexpr const char* noTwin = nullptr;
 
-// The BGIO service's UUID, as the module expects it in its commands.
-#define BGIO_SERVICE "af5c7d47-350b-45f6-bdf6-b403441edb77"
-
 constexpr std::array table{
     // Main tool bar; the four module commands also sit on hidden buttons.
     sends("BT_SETClick", {"ToolButton1", "BT_SET"}, Route::mc_puts_cmd, "SET"),
@@ -75,8 +72,6 @@ constexpr std::array table{
     sends("SETBTAUTH4715Click", {"SETBTAUTH4715", noTwin}, Route::mc_puts, "SET BT AUTH * 4715"),
     sends("SETBTAUTHClick", {"SETBTAUTH", noTwin}, Route::mc_puts, "SET BT AUTH *"),
 };
-
-#undef BGIO_SERVICE
 
 } // namespace
 

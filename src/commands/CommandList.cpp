@@ -77,7 +77,7 @@ QString commandOfLine(const QString& line, const QString& macText)
 
 void IWrapClick(TerminalCore& core, const QString& chosenLine)
 {
-    core.mc_puts(commandOfLine(chosenLine, core.macText()));
+    core.transmitter().mc_puts(commandOfLine(chosenLine, core.shown().macText()));
 }
 
 } // namespace commands

@@ -1,13 +1,15 @@
 #include "DownloadLines.h"
 
+#include "Ascii.h"
+
 #include <algorithm>
 
 namespace commands {
 
 namespace {
-constexpr char LF = 0x0A;
-constexpr char CR = 0x0D;
-constexpr char endOfFile = 0x1A;
+constexpr char LF = ascii::LF;
+constexpr char CR = ascii::CR;
+constexpr char endOfFile = ascii::SUB;
 } // namespace
 
 bool DownloadLines::take(QByteArrayView bytes, const LineHandler& onLine)

@@ -175,7 +175,7 @@ SendOutcome sendLines(TerminalCore& core, DownloadSource& source)
             lines.stop();
             return;
         }
-        core.setPanel(progressPanel, downloadProgress(++outcome.linesSent));
+        core.shown().setPanel(progressPanel, downloadProgress(++outcome.linesSent));
         if (portAtStart && !core.io().portUsable()) {
             outcome.ending = Ending::PortLost;
             lines.stop();
@@ -196,7 +196,7 @@ void noteInList(TerminalCore& core, const QString& note)
 {
     if (core.lines().isEmpty() || !core.lines().lastLine().isEmpty())
         core.list().addLine(QString());
-    core.AddtoList(1, note);
+    core.listWriter().AddtoList(1, note);
 }
 
 // What a person sees of the end of a download once it has ended.
@@ -204,9 +204,9 @@ void showEnding(TerminalCore& core, const QString& fileName, const DownloadRun::
                 const SendOutcome& outcome)
 {
     switch (outcome.ending) {
-    case Ending::Complete: core.setPanel(progressPanel, QString()); break;
+    case Ending::Complete: core.shown().setPanel(progressPanel, QString()); break;
     case Ending::Stopped:
-        core.setPanel(progressPanel, QString());
+        core.shown().setPanel(progressPanel, QString());
         // A file that grew after it was measured has more lines than were counted.
         noteInList(core, QStringLiteral("Download stopped at line %1 of %2")
                              .arg(outcome.linesBegun)
@@ -237,7 +237,7 @@ void DownloadFileClick(TerminalCore& core)
 {
     const std::optional<QString> fileName = core.prompts().askDownloadFile();
     if (!fileName) {
-        core.setPanel(progressPanel, QString());
+        core.shown().setPanel(progressPanel, QString());
         return;
     }
     if (!QFileInfo::exists(*fileName))
@@ -251,7 +251,7 @@ void DownloadFileClick(TerminalCore& core)
         reportFileError(core, *fileName, errno);
         return;
     }
-    const std::optional<DownloadRun::Plan> plan = measure(source, core.st.MUX1);
+    const std::optional<DownloadRun::Plan> plan = measure(source, core.state().MUX1);
     if (!plan || !source.rewind()) {
         reportFileError(core, *fileName, errno);
         return;
@@ -259,7 +259,7 @@ void DownloadFileClick(TerminalCore& core)
     // Through a port that is not open the lines take no time.
     if (core.io().portUsable() && plan->pacedMs > askAboveMs &&
         !core.prompts().askToSend(sendingQuestion(*plan))) {
-        core.setPanel(progressPanel, QString());
+        core.shown().setPanel(progressPanel, QString());
         return;
     }
     core.download().begin(*plan);

@@ -13,11 +13,12 @@ namespace {
 void sendPins(TerminalCore& core, const PinBytes& pins)
 {
     const QByteArray payload(reinterpret_cast<const char*>(pins.data()), qsizetype(pins.size()));
-    const QByteArray bytes = core.st.MUX1 ? mux::frame(core.st.muxLink, payload) : payload;
+    const QByteArray bytes =
+        core.state().MUX1 ? mux::frame(core.state().muxLink, payload) : payload;
     for (const char byte : bytes)
         core.io().c_putc(static_cast<unsigned char>(byte));
-    if (core.st.CopyToSend1)
-        core.setSendBox(pinCopyText(pins));
+    if (core.state().CopyToSend1)
+        core.shown().setSendBox(pinCopyText(pins));
 }
 
 // Tells the module its new line settings, then follows it there: the port is reopened
@@ -26,14 +27,14 @@ void sendPins(TerminalCore& core, const PinBytes& pins)
 void changeBaud(TerminalCore& core, const ModuleCommand& command)
 {
     constexpr int settleMs = 5;
-    core.mc_puts(QString::fromLatin1(command.text));
-    core.selectLineParameter(&TerminalState::baudRate, command.baudRate);
-    core.selectLineParameter(&TerminalState::parity, command.parity);
-    core.selectLineParameter(&TerminalState::dataBits, 8);
-    core.selectLineParameter(&TerminalState::stopBits, 1);
+    core.transmitter().mc_puts(QString::fromLatin1(command.text));
+    core.portControl().selectLineParameter(&TerminalState::baudRate, command.baudRate);
+    core.portControl().selectLineParameter(&TerminalState::parity, command.parity);
+    core.portControl().selectLineParameter(&TerminalState::dataBits, 8);
+    core.portControl().selectLineParameter(&TerminalState::stopBits, 1);
     core.io().sleep(settleMs);
     core.io().c_putc(ascii::CR);
-    core.mc_puts(QStringLiteral("SET"));
+    core.transmitter().mc_puts(QStringLiteral("SET"));
 }
 
 } // namespace
@@ -56,10 +57,10 @@ QString pinCopyText(const PinBytes& pins)
 
 void run(TerminalCore& core, const ModuleCommand& command)
 {
-    const QString text = commandText(command, core.macText());
+    const QString text = commandText(command, core.shown().macText());
     switch (command.route) {
-    case Route::mc_puts: core.mc_puts(text); break;
-    case Route::mc_puts_cmd: core.mc_puts_cmd(text); break;
+    case Route::mc_puts: core.transmitter().mc_puts(text); break;
+    case Route::mc_puts_cmd: core.transmitter().mc_puts_cmd(text); break;
     case Route::c_puts: core.io().c_puts(text); break;
     case Route::crThen_c_puts:
         core.io().c_putc(ascii::CR);

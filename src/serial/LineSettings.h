@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-// Line parameters as the terminal holds them: parity 0 none, 1 odd, 2 even;
+// Line parameters as the terminal holds them: parity 0 none, 1 odd, 2 even, 3 mark, 4 space
+// (the menus offer 0 to 2);
 // stop bits 1 or 2 (any other value keeps the device's own setting).
 struct LineSettings {
     int baudRate = 115200;

@@ -28,12 +28,12 @@ QString permissionDenied(const QString& path)
         .arg(path);
 }
 
+} // namespace
+
 QString heldExclusively(const QString& path)
 {
     return path + QStringLiteral(" is in use by another program.");
 }
-
-} // namespace
 
 PortAccess::PortAccess(UucpLocks locks) : m_locks(std::move(locks)) {}
 

@@ -12,6 +12,9 @@
 //
 // A successful look keeps the device open until release(), so that the port can be opened
 // before this look lets go: the line's other end then sees no hang-up in between.
+// The refusal when another program holds the device and does not say who.
+QString heldExclusively(const QString& path);
+
 class PortAccess {
 public:
     explicit PortAccess(UucpLocks locks = UucpLocks());

@@ -33,7 +33,7 @@ bool toQtParity(int parity, QSerialPort::Parity* out)
 QString openFailureReason(const QString& path, const QSerialPort& port)
 {
     if (port.error() == QSerialPort::PermissionError)
-        return path + QStringLiteral(" is in use by another program.");
+        return heldExclusively(path);
     return path + QStringLiteral(": ") + port.errorString();
 }
 

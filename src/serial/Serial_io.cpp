@@ -1,17 +1,12 @@
 #include "Serial_io.h"
 
+#include "Ascii.h"
 #include "PortsFolder.h"
 #include "QtSerialDevice.h"
 #include "TerminalSink.h"
 
 #include <algorithm>
 #include <utility>
-
-namespace {
-
-constexpr int CR = 0x0D;
-
-} // namespace
 
 Serial_io::Serial_io(const PortsFolder& ports, TerminalSink& terminal, Pause pause,
                      DeviceMaker makeDevice)
@@ -85,7 +80,7 @@ void Serial_io::c_puts(const QString& s)
         m_pause(pacingMs);
     }
     if (!m_terminal.multiplexOn() && !m_terminal.sendStopped())
-        c_putc(CR);
+        c_putc(ascii::CR);
 }
 
 qint64 Serial_io::c_putsMs(qsizetype length, bool multiplex)

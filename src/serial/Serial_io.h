@@ -39,6 +39,8 @@ public:
     // the CR, which multiplexing mode leaves out.
     static qint64 c_putsMs(qsizetype length, bool multiplex);
     void c_write(const QString& s);
+    // One byte at a time, waiting up to the read limits: only the tests read this way; the
+    // receive tick takes blocks through c_arrived and c_take below.
     int c_getc();
     int c_getc_checked();
 

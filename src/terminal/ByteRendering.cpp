@@ -76,3 +76,25 @@ QString renderEscape(const QByteArray& sequence, bool hex)
 }
 
 bool isClearScreen(const QByteArray& sequence) { return sequence == QByteArray("\x1b[2J"); }
+
+namespace {
+constexpr char16_t controlPictures = 0x2400; // U+2400 + code shows a C0 control
+constexpr char16_t deletePicture = 0x2421;
+} // namespace
+
+QChar drawnCharacter(QChar c)
+{
+    const char16_t code = c.unicode();
+    if (code < 0x20)
+        return QChar(char16_t(controlPictures + code));
+    if (code == 0x7F)
+        return QChar(deletePicture);
+    if ((code >= 0x80 && code < 0xA0) || c.isSurrogate())
+        return QChar(QChar::ReplacementCharacter);
+    return c;
+}
+
+bool isControlPicture(QChar c)
+{
+    return c.unicode() >= controlPictures && c.unicode() <= deletePicture;
+}

@@ -1,21 +1,18 @@
 #pragma once
 
+#include "Ascii.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
-// How a received byte is shown: the one place that decides it.
+// How a received byte is shown: the text it becomes in the terminal list and the capture
+// (renderByte, renderRun, renderEscape), and the character the list draws for each
+// character of that text (drawnCharacter).
 struct RenderOptions {
     bool hex = false;        // HexMode Read: every byte as two hex digits and a space
     bool unreadable = false; // bytes outside 0x20..0x7F as characters instead of codes
 };
-
-namespace ascii {
-constexpr int BS = 0x08;
-constexpr int LF = 0x0A;
-constexpr int CR = 0x0D;
-constexpr int ESC = 0x1B;
-} // namespace ascii
 
 // The text a byte other than ESC shows as. BS, CR and LF show as nothing (outside hex mode).
 QString renderByte(int byte, const RenderOptions& options);
@@ -26,6 +23,12 @@ void renderRun(QByteArrayView bytes, const RenderOptions& options, QByteArray& t
 // The four bytes of an escape sequence that is not a clear-screen: hex digits in hex mode,
 // otherwise the four characters themselves.
 QString renderEscape(const QByteArray& sequence, bool hex);
+
+// The character the terminal list draws for a character of its text: a C0 control or DEL as
+// its control picture (U+2400 on), a C1 control or a lone surrogate as the replacement
+// character, every other character as itself.
+QChar drawnCharacter(QChar c);
+bool isControlPicture(QChar c);
 
 // ESC [ 2 J, which clears the terminal.
 bool isClearScreen(const QByteArray& sequence);

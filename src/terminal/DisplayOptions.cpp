@@ -1,5 +1,8 @@
 // The display options of the View menu.
-#include "TerminalCore.h"
+#include "DisplayOptions.h"
+
+#include "ShownTexts.h"
+#include "TerminalTexts.h"
 
 namespace {
 // Green on Black off, and on.
@@ -7,39 +10,62 @@ const ListColours normalColours{QColor(232, 232, 255), QColor(0, 0, 255)};
 const ListColours greenOnBlack{QColor(0, 0, 0), QColor(0, 255, 0)};
 } // namespace
 
-void TerminalCore::toggleOption(bool TerminalState::*option)
+DisplayOptions::DisplayOptions(TerminalState& state, ShownTexts& shown)
+    : m_state(state), m_shown(shown)
 {
-    st.*option = !(st.*option);
+}
+
+void DisplayOptions::toggle(bool TerminalState::*option)
+{
+    m_state.*option = !(m_state.*option);
     emit optionsChanged();
 }
 
-void TerminalCore::HexModeClick()
+void DisplayOptions::set(bool TerminalState::*option, bool on)
 {
-    toggleOption(&TerminalState::HexMode);
+    m_state.*option = on;
+    emit optionsChanged();
+}
+
+void DisplayOptions::showEchoIndicator()
+{
+    m_shown.setPanel(2, m_state.Echo1 ? texts::echoOn : texts::panelBlank);
+}
+
+void DisplayOptions::showHexIndicator()
+{
+    m_shown.setPanel(3, m_state.HexModeWrite1 ? texts::hexWrite
+                        : m_state.HexMode     ? texts::hexRead
+                                              : texts::panelBlank);
+}
+
+void DisplayOptions::HexModeClick()
+{
+    toggle(&TerminalState::HexMode);
     showHexIndicator();
 }
 
-void TerminalCore::Echo1Click()
+void DisplayOptions::Echo1Click()
 {
-    toggleOption(&TerminalState::Echo1);
+    toggle(&TerminalState::Echo1);
     showEchoIndicator();
 }
 
-void TerminalCore::Unreadable1Click() { toggleOption(&TerminalState::Unreadable1); }
+void DisplayOptions::Unreadable1Click() { toggle(&TerminalState::Unreadable1); }
 
-void TerminalCore::Timestamp1Click() { toggleOption(&TerminalState::Timestamp1); }
+void DisplayOptions::Timestamp1Click() { toggle(&TerminalState::Timestamp1); }
 
-void TerminalCore::DateStamp1Click() { toggleOption(&TerminalState::DateStamp1); }
+void DisplayOptions::DateStamp1Click() { toggle(&TerminalState::DateStamp1); }
 
-void TerminalCore::AddLinefeedton1Click() { toggleOption(&TerminalState::AddLinefeedton1); }
+void DisplayOptions::AddLinefeedton1Click() { toggle(&TerminalState::AddLinefeedton1); }
 
-void TerminalCore::OrvinTerminalClick()
+void DisplayOptions::OrvinTerminalClick()
 {
-    toggleOption(&TerminalState::OrvinTerminal);
+    toggle(&TerminalState::OrvinTerminal);
     emit coloursChanged();
 }
 
-ListColours TerminalCore::listColours() const
+ListColours DisplayOptions::listColours() const
 {
-    return st.OrvinTerminal ? greenOnBlack : normalColours;
+    return m_state.OrvinTerminal ? greenOnBlack : normalColours;
 }

@@ -1,68 +1,69 @@
-// The multiplexing controls: the Multiplex box, the Channel box, SELECT and CLOSE.
-#include "TerminalCore.h"
+#include "MuxControls.h"
 
 #include "ByteRendering.h"
+#include "DisplayOptions.h"
 #include "IntegerText.h"
 #include "MuxFraming.h"
+#include "Serial_io.h"
+#include "ShownTexts.h"
 #include "TerminalTexts.h"
+#include "Transmitter.h"
 #include "UserPrompts.h"
 
-void TerminalCore::setChannelText(const QString& text) { m_channelText = text; }
-
-void TerminalCore::setHint(const QString& control, const QString& hint)
+MuxControls::MuxControls(Parts parts)
+    : m_state(parts.state), m_io(parts.io), m_transmitter(parts.transmitter),
+      m_options(parts.options), m_shown(parts.shown), m_prompts(parts.prompts)
 {
-    if (changeTo(m_hints[control], hint))
-        emit hintChanged(control, hint);
 }
 
-void TerminalCore::showChannelHints()
+void MuxControls::showChannelHints()
 {
-    setHint(QStringLiteral("CLOSECH"), texts::closeCommand + m_channelText);
-    setHint(QStringLiteral("SELECT"), texts::selectCommand + m_channelText);
+    m_shown.setHint(QStringLiteral("CLOSECH"), texts::closeCommand + m_shown.channelText());
+    m_shown.setHint(QStringLiteral("SELECT"), texts::selectCommand + m_shown.channelText());
 }
 
-void TerminalCore::MUX1Click()
+void MuxControls::MUX1Click()
 {
-    if (st.MUX1) {
+    if (m_state.MUX1) {
         // The module is not in multiplexing mode yet: the command goes out unframed.
         m_io.c_puts(texts::muxOnCommand);
         m_io.c_putc(ascii::CR);
-        st.muxLink = mux::controlLink;
-        setHint(QStringLiteral("MUX1"), texts::muxOffCommand);
+        m_state.muxLink = mux::controlLink;
+        m_shown.setHint(QStringLiteral("MUX1"), texts::muxOffCommand);
         // Incoming frames carry unprintable bytes; show them as codes.
-        st.Unreadable1 = false;
-        emit optionsChanged();
+        m_options.set(&TerminalState::Unreadable1, false);
         return;
     }
     // A frame while the control link is selected; with a data link selected, the plain
     // form, Multiplex being off already. Start-up comes here too, with no link chosen,
     // where a frame would leave a trace line in the list.
-    mc_puts(texts::muxOffCommand);
-    setHint(QStringLiteral("MUX1"), texts::muxOnCommand);
-    st.muxLink = -1;
+    m_transmitter.mc_puts(texts::muxOffCommand);
+    m_shown.setHint(QStringLiteral("MUX1"), texts::muxOnCommand);
+    m_state.muxLink = -1;
 }
 
-void TerminalCore::SELECTClick()
+void MuxControls::SELECTClick()
 {
-    if (st.MUX1)
-        mc_puts_cmd(texts::selectCommand + m_channelText);
-    const std::optional<int> link = integerFromText(m_channelText);
+    const QString& channel = m_shown.channelText();
+    if (m_state.MUX1)
+        m_transmitter.mc_puts_cmd(texts::selectCommand + channel);
+    const std::optional<int> link = integerFromText(channel);
     if (!link) {
-        m_prompts.showMessage(notAnIntegerMessage(m_channelText), QString());
+        m_prompts.showMessage(notAnIntegerMessage(channel), QString());
         return;
     }
-    st.muxLink = *link;
+    m_state.muxLink = *link;
     showChannelHints();
 }
 
-void TerminalCore::ChannelChange()
+void MuxControls::ChannelChange()
 {
     showChannelHints();
     SELECTClick();
 }
 
-void TerminalCore::CLOSECHClick()
+void MuxControls::CLOSECHClick()
 {
-    mc_puts_cmd(texts::closeCommand + m_channelText);
+    m_transmitter.mc_puts_cmd(texts::closeCommand + m_shown.channelText());
     showChannelHints();
 }

@@ -9,7 +9,10 @@ ReceiveTicker::ReceiveTicker(TerminalCore& core, QObject* parent)
 {
     m_timer.setObjectName(QStringLiteral("Timer1"));
     connect(&m_timer, &QTimer::timeout, this, &ReceiveTicker::tick);
-    connect(&m_core, &TerminalCore::receiveTicksWanted, this, &ReceiveTicker::wake);
+    // The port opened or closed, or the capture prompt began to count down: what the next
+    // receive ticks do has changed, and a sleeping ticker must wake.
+    connect(&m_core.portControl(), &PortControl::portChanged, this, &ReceiveTicker::wake);
+    connect(&m_core.capture(), &CaptureControl::promptStarted, this, &ReceiveTicker::wake);
     m_core.io().setArrivalNotice([this] { wake(); });
     m_timer.start(tickMs);
 }
@@ -30,10 +33,10 @@ int ReceiveTicker::ticksSlept() const
 void ReceiveTicker::tick()
 {
     if (m_ticksToSleep > 0) {
-        m_core.skipQuietTicks(ticksSlept());
+        m_core.receiver().skipQuietTicks(ticksSlept());
         m_ticksToSleep = 0;
     }
-    m_core.Timer1Timer();
+    m_core.receiver().Timer1Timer();
     sleepOrTick();
 }
 
@@ -41,13 +44,13 @@ void ReceiveTicker::sleepOrTick()
 {
     if (m_stopped)
         return;
-    m_ticksToSleep = m_core.quietTicksAhead();
+    m_ticksToSleep = m_core.receiver().quietTicksAhead();
     // Ticking at a line's pace, the port is read every 10 ms and need not wake the loop for
     // every chunk in between. Asleep, while a send pauses and no tick reads, and while bytes
     // come faster than a serial line's ordinary pace (a flood, or a line above about 1.5
     // Mbaud), the port takes in what arrives as it comes: the driver's own buffer of a few
     // kilobytes must never fill between two ticks.
-    const bool flood = m_core.lastTickBytes() >= floodBytesPerTick;
+    const bool flood = m_core.receiver().lastTickBytes() >= floodBytesPerTick;
     m_core.io().watchArrivals(m_ticksToSleep > 0 || m_core.gate().pausing() || flood);
     if (m_ticksToSleep == 0) {
         if (m_timer.interval() != tickMs)

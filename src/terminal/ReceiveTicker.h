@@ -6,10 +6,10 @@
 
 class TerminalCore;
 
-// Timer1: runs the receive ticks, one every 10 ms. When a tick finds the open port quiet,
-// the ticks that follow would do nothing but count towards the next port check; the timer
-// then sleeps through them, until the port has bytes (or a failure) to tell of, the port
-// check is due, or a handler changes what the ticks must do. The sleep stands for the
+// Timer1: runs the receive ticks, one every 10 ms while there is work for them. When a tick finds
+// the open port quiet, the ticks that follow would do nothing but count towards the next port
+// check; the timer then sleeps through them, until the port has bytes (or a failure) to tell of,
+// the port check is due, or a handler changes what the ticks must do. The sleep stands for the
 // ticks it replaced, so the port is still checked about twice a second, and bytes that
 // arrive meanwhile are taken at once rather than on the next 10 ms mark. A window with its
 // port open and quiet thus wakes twice a second rather than a hundred times. While it ticks,

@@ -1,10 +1,16 @@
-// Start-up and exit: the terminal's start state, the settings saved between runs, and the
-// port opened with them.
-#include "TerminalCore.h"
+#include "StartUp.h"
 
 #include "AddressCapture.h"
+#include "CaptureControl.h"
+#include "DisplayOptions.h"
+#include "MuxControls.h"
+#include "PortControl.h"
+#include "ScrollbackStore.h"
+#include "Serial_io.h"
 #include "SettingsStore.h"
+#include "ShownTexts.h"
 #include "TerminalTexts.h"
+#include "Transmitter.h"
 
 #include <QDir>
 #include <cstdio>
@@ -86,17 +92,27 @@ constexpr bool TerminalState::*toolBarFlags[] = {&S::SPP1, &S::BGIO1, &S::HID1, 
 
 } // namespace
 
-void TerminalCore::FormShow(MainWindowSide* window)
+StartUp::StartUp(Parts parts)
+    : m_state(parts.state), m_io(parts.io), m_ports(parts.ports),
+      m_listDevices(std::move(parts.listDevices)), m_settingsDir(std::move(parts.settingsDir)),
+      m_version(parts.version), m_shown(parts.shown), m_options(parts.options), m_port(parts.port),
+      m_capture(parts.capture), m_transmitter(parts.transmitter), m_mux(parts.mux),
+      m_scrollback(parts.scrollback)
+{
+}
+
+void StartUp::FormShow(MainWindowSide* window)
 {
     if (m_listDevices)
         m_ports.numberPresentDevices(m_listDevices());
+    TerminalState& st = m_state;
     st.startDirectory = QDir::currentPath();
     st.versionText = versionText(m_version);
     st.titleText = texts::appTitle;
-    setTitle(st.titleText);
+    m_shown.setTitle(st.titleText);
     st.lastPort = 1;
     m_helpFile = texts::helpFile;
-    setPanel(helpPanel, texts::helpHint);
+    m_shown.setPanel(helpPanel, texts::helpHint);
     setStartDefaults();
     presetOptions();
 
@@ -109,34 +125,35 @@ void TerminalCore::FormShow(MainWindowSide* window)
             if (st.*shown)
                 window->toggleToolBar(shown);
     runStartOptionHandlers();
-    set_com(1);
+    m_port.set_com(1);
     if (window)
         window->FormResize();
-    setSendBox(withoutControlCharacters(saved.sendData.value_or(QString())));
+    m_shown.setSendBox(withoutControlCharacters(saved.sendData.value_or(QString())));
 }
 
-void TerminalCore::setStartDefaults()
+void StartUp::setStartDefaults()
 {
+    TerminalState& st = m_state;
     st.baudRate = 115200;
     st.portNumber = 1;
     st.parity = 0;
     st.dataBits = 8;
     st.stopBits = 1;
-    st.pollCount = 0;
 }
 
 // Every option but the tool bars and Multiplex is preset on: its handler inverts it once
 // at start-up, so it ends off when nothing was saved.
-void TerminalCore::presetOptions()
+void StartUp::presetOptions()
 {
     for (const SavedFlag& row : savedFlags)
-        st.*row.flag = row.how == Restore::Inverted;
-    emit optionsChanged();
+        m_state.*row.flag = row.how == Restore::Inverted;
+    m_options.showChanges();
 }
 
 // Applies each saved value at once, in the order the values are read.
-void TerminalCore::restore(const SavedSettings& saved, MainWindowSide* window)
+void StartUp::restore(const SavedSettings& saved, MainWindowSide* window)
 {
+    TerminalState& st = m_state;
     if (window)
         window->placeWindow({saved.Left, saved.Top, saved.Width, saved.Height});
     for (const SavedNumber& row : savedNumbers) {
@@ -145,40 +162,41 @@ void TerminalCore::restore(const SavedSettings& saved, MainWindowSide* window)
             st.*row.field = *value;
     }
     if (const std::optional<QString> mac = restoredMacText(saved.macAddress))
-        setMacText(*mac);
+        m_shown.setMacText(*mac);
     for (const SavedFlag& row : savedFlags) {
         const std::optional<bool>& value = saved.*row.saved;
         if (!value)
             continue;
         st.*row.flag = row.how == Restore::Inverted ? !*value : *value;
         if (row.flag == &S::MUX1 && st.MUX1)
-            MUX1Click();
+            m_mux.MUX1Click();
     }
     if (const std::optional<QString> folder = restoredFolder(saved.logDirectory))
         st.logDirectory = *folder;
-    m_list.scrollback().setBudget(
+    m_scrollback.setBudget(
         qint64(saved.scrollbackMemoryMB.value_or(ScrollbackStore::defaultBudgetMB)) * 1024 * 1024);
-    emit optionsChanged();
+    m_options.showChanges();
 }
 
 // Each option's handler, as if the person had chosen it: its flag ends at the saved value
 // and its status panels, colours and dialogs follow. No port is open yet.
-void TerminalCore::runStartOptionHandlers()
+void StartUp::runStartOptionHandlers()
 {
-    static constexpr void (TerminalCore::*handlers[])() = {
-        &TerminalCore::Echo1Click,         &TerminalCore::HexModeClick,
-        &TerminalCore::HexModeWrite1Click, &TerminalCore::Log1Click,
-        &TerminalCore::Unreadable1Click,   &TerminalCore::MUX1Click,
-        &TerminalCore::OrvinTerminalClick, &TerminalCore::Timestamp1Click,
-        &TerminalCore::DateStamp1Click,    &TerminalCore::CopyToSend1Click,
-    };
-    for (auto handler : handlers)
-        (this->*handler)();
+    m_options.Echo1Click();
+    m_options.HexModeClick();
+    m_transmitter.HexModeWrite1Click();
+    m_capture.Log1Click();
+    m_options.Unreadable1Click();
+    m_mux.MUX1Click();
+    m_options.OrvinTerminalClick();
+    m_options.Timestamp1Click();
+    m_options.DateStamp1Click();
+    m_transmitter.CopyToSend1Click();
 }
 
-void TerminalCore::FormDestroy(const MainWindowSide* window)
+void StartUp::FormDestroy(const MainWindowSide* window)
 {
-    if (st.portNumber != 0)
+    if (m_state.portNumber != 0)
         m_io.c_close();
     // A file that cannot be written loses this run's settings, and nothing else. The window
     // has gone by now: the reason goes to the error channel, once.
@@ -187,8 +205,9 @@ void TerminalCore::FormDestroy(const MainWindowSide* window)
         std::fprintf(stderr, "Serivox: settings not saved: %s\n", qPrintable(why));
 }
 
-SavedSettings TerminalCore::currentSettings(const MainWindowSide* window) const
+SavedSettings StartUp::currentSettings(const MainWindowSide* window) const
 {
+    const TerminalState& st = m_state;
     SavedSettings values;
     if (window) {
         const QRect placement = window->placement();
@@ -199,17 +218,17 @@ SavedSettings TerminalCore::currentSettings(const MainWindowSide* window) const
     }
     for (const SavedNumber& row : savedNumbers)
         values.*row.saved = st.*row.field;
-    values.macAddress = m_macText;
-    if (const qint64 megabytes = m_list.scrollback().budget() / (1024 * 1024); megabytes >= 1)
+    values.macAddress = m_shown.macText();
+    if (const qint64 megabytes = m_scrollback.budget() / (1024 * 1024); megabytes >= 1)
         values.scrollbackMemoryMB = int(megabytes);
     for (const SavedFlag& row : savedFlags)
         values.*row.saved = st.*row.flag;
-    values.sendData = m_sendBox;
+    values.sendData = m_shown.sendBox();
     values.logDirectory = st.logDirectory;
     return values;
 }
 
-QString TerminalCore::settingsFile() const
+QString StartUp::settingsFile() const
 {
-    return m_settingsDir + QLatin1Char('/') + SettingsStore::fileName(st.versionText);
+    return m_settingsDir + QLatin1Char('/') + SettingsStore::fileName(m_state.versionText);
 }

@@ -1,26 +1,27 @@
 #pragma once
 
-#include "CaptureLog.h"
+#include "CaptureControl.h"
+#include "DisplayOptions.h"
 #include "DownloadRun.h"
 #include "HandlerGate.h"
-#include "MainWindowSide.h"
-#include "PortItems.h"
+#include "ListWriter.h"
+#include "MuxControls.h"
+#include "PortControl.h"
 #include "PortsFolder.h"
 #include "ProgramVersion.h"
-#include "SavedSettings.h"
+#include "Receiver.h"
 #include "Serial_io.h"
 #include "SettingsStore.h"
+#include "ShownTexts.h"
 #include "Stamps.h"
+#include "StartUp.h"
 #include "TerminalListModel.h"
 #include "TerminalSink.h"
 #include "TerminalState.h"
+#include "Transmitter.h"
 
-#include <QByteArray>
-#include <QColor>
 #include <QDateTime>
-#include <QHash>
 #include <QObject>
-#include <QStringList>
 #include <functional>
 
 class UserPrompts;
@@ -37,226 +38,83 @@ struct TerminalPlatform {
     FileVersion version = compiledVersion();
 };
 
-// Colours of the terminal list.
-struct ListColours {
-    QColor background;
-    QColor text;
-};
-
-// The terminal: its state, the port's upkeep, the receive loop and the terminal list.
-// Widgets are views of what it holds; it changes through the operations below and says
-// what changed through its signals. No widgets here.
+// The terminal core: builds its parts, wires them and hands them to the window. No widgets.
+//
+//   state()        the port, line parameters and options (TerminalState), read-only here
+//   io()           Serial_io, the serial driver
+//   list()         the terminal list (TerminalListModel) and listWriter(), AddtoList
+//   shown()        texts the window shows: status panels, title, send box, MAC box, hints
+//   options()      the View menu's options (DisplayOptions)
+//   receiver()     Timer1Timer, the receive tick, and Clear1Click (Receiver)
+//   portControl()  set_com, set_comx, line parameters, AutoDetect1Click (PortControl)
+//   transmitter()  SendDataClick, ListBox1KeyPress, mc_puts, COMMANDClick ... (Transmitter)
+//   mux()          MUX1Click, SELECTClick, ChannelChange, CLOSECHClick (MuxControls)
+//   capture()      Log1Click and the capture file (CaptureControl)
+//   startUp()      FormShow, FormDestroy, the settings file (StartUp)
+//   gate()         HandlerGate: every handler of the window enters through it
+//   download()     the file download in progress
+//
+// Each part changes the state only through its own operations; the window and tests set
+// an option or a line parameter straight only through preset().
 class TerminalCore : public QObject, private TerminalSink {
     Q_OBJECT
 public:
     TerminalCore(UserPrompts& prompts, TerminalPlatform platform = {}, QObject* parent = nullptr);
     ~TerminalCore() override;
 
-    TerminalState st;
+    const TerminalState& state() const { return m_state; }
+    // Sets an option or a line parameter without running its handler, as the Multiplex box
+    // does before MUX1Click and the tool bar items do; the caller shows the change.
+    void preset(bool TerminalState::*option, bool on) { m_state.*option = on; }
+    void preset(int TerminalState::*field, int value) { m_state.*field = value; }
 
     Serial_io& io() { return m_io; }
-    // Every handler of the window enters through the gate, which holds it while a send pauses.
     HandlerGate& gate() { return m_gate; }
-    // The file download in progress, which a person can follow and stop.
     DownloadRun& download() { return m_download; }
     UserPrompts& prompts() { return m_prompts; }
     PortsFolder& ports() { return m_ports; }
     TerminalListModel& list() { return m_list; }
     const TerminalLines& lines() const { return m_list.lines(); }
+    ListWriter& listWriter() { return m_listWriter; }
 
-    // Start-up (StartUp.cpp): numbers the present devices, sets the defaults, restores the
-    // saved settings, runs the handler of every option and opens the port. `window` is the
-    // main window's side of it, none when the core runs headless.
-    void FormShow(MainWindowSide* window = nullptr);
-    // Exit: closes the port and saves the settings.
-    void FormDestroy(const MainWindowSide* window = nullptr);
-    // The settings file of this program version.
-    QString settingsFile() const;
-    // The help file the window's help requests go to; set at start-up.
-    const QString& helpFile() const { return m_helpFile; }
-
-    // Port control (PortControl.cpp).
-    void set_com(int show);
-    void set_comx(int com, int show);
-    void selectLineParameter(int TerminalState::*field, int value);
-    const PortMarks& marks() const { return m_marks; }
-
-    // Auto-detection (AutoDetect.cpp): shows only the ports that open, or all again.
-    void AutoDetect1Click();
-    const PortItemsShown& portItemsShown() const { return m_portItemsShown; }
-
-    // Receive loop (ReceiveLoop.cpp).
-    void Timer1Timer();
-    // The ticks from now that would do nothing but count towards the next port check, as
-    // long as no byte arrives: none unless the last tick ran and found the open port quiet,
-    // and none while the capture prompt counts down. ReceiveTicker sleeps through them.
-    int quietTicksAhead() const;
-    // Counts ticks that were not run because they would have been quiet.
-    void skipQuietTicks(int ticks);
-    // The bytes the last tick took.
-    qsizetype lastTickBytes() const { return m_lastTickBytes; }
-    // Receive ticks so far, run or slept through as quiet: the terminal's own clock, 10 ms a
-    // tick, by which the capture tells how long its writes have gone well.
-    qint64 ticksSoFar() const { return m_ticksSoFar; }
-    // Receive work one tick may do before it yields to the window: it takes everything
-    // that has arrived, as long as this lasts.
-    struct TickBudget {
-        int milliseconds = 8;
-    };
-    void setTickBudget(TickBudget budget) { m_budget = budget; }
-
-    // Sending module commands (ModuleSend.cpp): framed or in the plain form.
-    void mc_puts(const QString& s);
-    void mc_puts_cmd(const QString& s);
-
-    // Multiplexing controls (MuxControls.cpp): the Multiplex box, SELECT, CLOSE, Channel.
-    void MUX1Click(); // runs after st.MUX1 has changed
-    void SELECTClick();
-    void ChannelChange(); // runs on every change of the Channel text
-    void CLOSECHClick();
-    // The Channel box's text. Setting it runs nothing: the box runs ChannelChange after
-    // each change, typed or picked.
-    const QString& channelText() const { return m_channelText; }
-    void setChannelText(const QString& text);
-    // Hints that follow the state: of "MUX1", "SELECT" and "CLOSECH".
-    QString hint(const QString& control) const { return m_hints.value(control); }
-
-    // Sending by hand (TransmitPath.cpp). Each returns after its last byte is written.
-    void SendDataClick();
-    void ListBox1KeyPress(QChar key); // one character the keyboard produced
-    void COMMANDClick();
-    void SCR1Click();
-    void HexModeWrite1Click();
-    void CopyToSend1Click();
-
-    // The terminal list.
-    void AddtoList(int newLine, const QString& s);
-    void Clear1Click();
-
-    // Display options (DisplayOptions.cpp).
-    void HexModeClick();
-    void Echo1Click();
-    void Unreadable1Click();
-    void Timestamp1Click();
-    void DateStamp1Click();
-    void OrvinTerminalClick();
-    void AddLinefeedton1Click();
-    ListColours listColours() const;
-
-    // What the window shows.
-    const QString& panel(int i) const { return m_panels.at(std::size_t(i)); }
-    void setPanel(int i, const QString& text);
-    const QString& title() const { return m_title; }
-    const QString& sendBox() const { return m_sendBox; }
-    void setSendBox(const QString& text) override;
-    const QStringList& macItems() const { return m_macItems; }
-    const QString& macText() const { return m_macText; }
-    void setMacText(const QString& text);
-    const QString& macHidden() const { return m_macHidden; }
-
-    // Capture log (CaptureControl.cpp): starts the capture through the file dialog, or
-    // stops it.
-    void Log1Click();
-    static constexpr int logPromptTicks = 3000;
-
-    static const QString readExceptionMessage;
-
-signals:
-    void panelChanged(int index, const QString& text);
-    void titleChanged(const QString& title);
-    void marksChanged();
-    void portItemsShownChanged();
-    void optionsChanged();
-    void sendBoxChanged(const QString& text);
-    void macBoxChanged();
-    void coloursChanged();
-    void hintChanged(const QString& control, const QString& hint);
-    // Asks the view to put this line at its top (as far as it can scroll).
-    void scrollRequested(int topLine);
-    // The port opened or closed, or the capture prompt began to count down: what the next
-    // receive ticks do has changed, and a sleeping ticker must wake.
-    void receiveTicksWanted();
+    ShownTexts& shown() { return m_shown; }
+    const ShownTexts& shown() const { return m_shown; }
+    DisplayOptions& options() { return m_options; }
+    Receiver& receiver() { return m_receiver; }
+    PortControl& portControl() { return m_portControl; }
+    const PortControl& portControl() const { return m_portControl; }
+    Transmitter& transmitter() { return m_transmitter; }
+    MuxControls& mux() { return m_mux; }
+    CaptureControl& capture() { return m_capture; }
+    StartUp& startUp() { return m_startUp; }
+    const StartUp& startUp() const { return m_startUp; }
 
 private:
     // TerminalSink: what the driver reflects of its sending.
-    bool copyToSendOn() const override { return st.CopyToSend1; }
-    bool echoOn() const override { return st.Echo1; }
-    bool multiplexOn() const override { return st.MUX1; }
+    bool copyToSendOn() const override { return m_state.CopyToSend1; }
+    bool echoOn() const override { return m_state.Echo1; }
+    bool multiplexOn() const override { return m_state.MUX1; }
     bool sendStopped() const override { return m_download.stopRequested(); }
-    void appendListLine(const QString& text) override;
+    void setSendBox(const QString& text) override { m_shown.setSendBox(text); }
+    void appendListLine(const QString& text) override { m_list.addLine(text); }
     void readFailed() override;
-    void portClosed() override;
-
-    void toggleOption(bool TerminalState::*option);
-    // Start-up and exit steps.
-    void setStartDefaults();
-    void presetOptions();
-    void restore(const SavedSettings& saved, MainWindowSide* window);
-    void runStartOptionHandlers();
-    SavedSettings currentSettings(const MainWindowSide* window) const;
-    void probePorts();
-    // Views hear of a change only when there is one: set_com runs every tick while offline.
-    template <typename T> static bool changeTo(T& field, const T& value)
-    {
-        if (field == value)
-            return false;
-        field = value;
-        return true;
-    }
-    void setTitle(const QString& title);
-    void setHint(const QString& control, const QString& hint);
-    void showChannelHints();
-    void setMarks(const PortMarks& marks);
-    void showHexIndicator();
-    void showEchoIndicator();
-
-    // Receive loop steps.
-    bool runPasses();
-    qsizetype runPass(QByteArrayView bytes);
-    qsizetype ordinaryRunLength(QByteArrayView bytes) const;
-    void showRun(QByteArrayView run);
-    void runControlPass(int byte);
-    qsizetype takeEscape(QByteArrayView bytes);
-    QString captureStamps();
-    void appendReceived(QByteArrayView latin1);
-    void startCapture(const QString& fileName);
-    void writeCapture();
-    void endLine(const QString& passText);
-    void captureAddress(const QString& finishedLine);
-    void scroll();
+    void portClosed() override { m_receiver.portClosed(); }
 
     UserPrompts& m_prompts;
-    std::function<QDateTime()> m_now;
-    DeviceLister m_listDevices;
+    TerminalState m_state;
     PortsFolder m_ports;
     TerminalListModel m_list;
     HandlerGate m_gate;
     DownloadRun m_download;
     Serial_io m_io;
-    CaptureLog m_captureLog;
-    TickBudget m_budget;
-    bool m_lastTickQuiet = false;
-    qsizetype m_lastTickBytes = 0;
-    qint64 m_ticksSoFar = 0;
-    QString m_settingsDir;
-    FileVersion m_version;
-    QString m_helpFile;
-
-    StatusPanels m_panels;
-    QString m_title;
-    PortMarks m_marks;
-    PortItemsShown m_portItemsShown;
-    QString m_sendBox;
-    QStringList m_macItems;
-    QString m_macText;
-    QString m_macHidden;
-    QString m_channelText;
-    QHash<QString, QString> m_hints;
-    // The start of an escape sequence whose rest has not arrived yet. It belongs to the
-    // port it came from and to the list it was to change: closing the one or clearing the
-    // other drops it.
-    QByteArray m_pendingEscape;
-    // The text of a run of received bytes, kept to be reused by the next run.
-    QByteArray m_runText;
+    ShownTexts m_shown;
+    DisplayOptions m_options;
+    ListWriter m_listWriter;
+    CaptureControl m_capture;
+    PortControl m_portControl;
+    Transmitter m_transmitter;
+    MuxControls m_mux;
+    Receiver m_receiver;
+    StartUp m_startUp;
     bool m_readFailureQueued = false;
 };

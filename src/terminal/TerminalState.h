@@ -4,7 +4,8 @@
 #include <array>
 
 // Everything the terminal knows about its port, line parameters and options.
-// Plain data: the operations of the terminal core change it, the window shows it.
+// Plain data: the terminal core's parts change it through their operations, the window
+// reads it (TerminalCore::state()).
 struct TerminalState {
     // Port and line parameters. portNumber: 0 offline, 1..100 the port in use,
     // -n transiently after port n was lost (already closed).
@@ -35,9 +36,7 @@ struct TerminalState {
     bool MUX1 = false;
     bool AutoDetect1 = false;
 
-    // Receive loop and capture log.
-    int pollCount = 0;
-    int logPromptCountdown = 0;
+    // Capture log and start-up.
     QString logDirectory;
     QString logFileName;
     QString startDirectory;

@@ -18,6 +18,8 @@
 #include "TerminalView.h"
 #include "Timeouts.h"
 #include "ToolBarBuilder.h"
+#include "ToolBarTables.h"
+#include "WindowPlacement.h"
 #include "WindowPrinting.h"
 
 #include <QAction>
@@ -36,6 +38,7 @@ constexpr int clientWidth = 965;
 constexpr int clientHeight = 660;
 constexpr int leastWidth = 100;
 const QStringList channelItems{"0", "1", "2", "3", "4", "5", "6", "255"};
+constexpr int contentsContext = 1;
 } // namespace
 
 TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) : QMainWindow(parent)
@@ -61,7 +64,7 @@ TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) :
     m_timeoutsDialog = new TSettings(m_core->io(), *prompts, this);
     m_printing = std::make_unique<WindowPrinting>(*this, *m_listBox, *prompts);
 
-    m_about = new TAbout_Form(m_core->st, this);
+    m_about = new TAbout_Form(m_core->state(), this);
     assignHelpContexts(this);
     connect(new HelpKey(this), &HelpKey::helpRequested, this, &TMain::showHelp);
 
@@ -115,7 +118,7 @@ void TMain::buildComMenu()
         item->setToolTip(m_core->ports().describe(port));
         connect(item, &QAction::triggered, this, [this, port] {
             m_core->gate().run([this, port] {
-                m_core->set_comx(port, 1);
+                m_core->portControl().set_comx(port, 1);
                 showPortMarks();
             });
         });
@@ -143,7 +146,7 @@ void TMain::buildParametersMenu()
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, &row] {
             m_core->gate().run([this, &row] {
-                m_core->selectLineParameter(row.field, row.value);
+                m_core->portControl().selectLineParameter(row.field, row.value);
                 showPortMarks();
             });
         });
@@ -200,40 +203,41 @@ void TMain::buildUnshownControls()
 void TMain::bindCoreBoxes()
 {
     m_macBox = findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    m_macBox->setEditText(m_core->macText());
-    connect(m_macBox, &QComboBox::editTextChanged, m_core.get(), &TerminalCore::setMacText);
+    m_macBox->setEditText(m_core->shown().macText());
+    connect(m_macBox, &QComboBox::editTextChanged, &m_core->shown(), &ShownTexts::setMacText);
     m_macHidden = findChild<QLineEdit*>(QStringLiteral("MAC"));
 
     m_sendBox = findChild<QLineEdit*>(QStringLiteral("ESend"));
-    m_sendBox->setText(m_core->sendBox());
+    m_sendBox->setText(m_core->shown().sendBox());
     // Whatever the box shows is what Send sends, however it got there: typing, paste,
     // undo, drag and drop, an input method or an assistive technology. The core's own
     // changes come back here unchanged and stop, since it only signals a change.
-    connect(m_sendBox, &QLineEdit::textChanged, m_core.get(), &TerminalCore::setSendBox);
+    connect(m_sendBox, &QLineEdit::textChanged, &m_core->shown(), &ShownTexts::setSendBox);
 
     m_channel = findChild<QComboBox*>(QStringLiteral("Channel"));
     {
         const QSignalBlocker block(m_channel);
         m_channel->addItems(channelItems);
-        m_channel->setEditText(m_core->channelText());
+        m_channel->setEditText(m_core->shown().channelText());
     }
     m_mux1 = findChild<QCheckBox*>(QStringLiteral("MUX1"));
 
     for (const char* control : {"MUX1", "SELECT", "CLOSECH"})
-        showHint(QString::fromLatin1(control), m_core->hint(QString::fromLatin1(control)));
+        showHint(QString::fromLatin1(control), m_core->shown().hint(QString::fromLatin1(control)));
 }
 
 void TMain::connectCore()
 {
-    TerminalCore* core = m_core.get();
-    connect(core, &TerminalCore::panelChanged, m_statusBar, &StatusBar::setPanelText);
-    connect(core, &TerminalCore::titleChanged, this, &QWidget::setWindowTitle);
-    connect(core, &TerminalCore::marksChanged, this, &TMain::showPortMarks);
-    connect(core, &TerminalCore::portItemsShownChanged, this, &TMain::showPortItems);
-    connect(core, &TerminalCore::optionsChanged, this, &TMain::showOptions);
-    connect(core, &TerminalCore::macBoxChanged, this, &TMain::showMacBox);
-    connect(core, &TerminalCore::sendBoxChanged, this, &TMain::showSendBox);
-    connect(core, &TerminalCore::hintChanged, this, &TMain::showHint);
+    const ShownTexts* shown = &m_core->shown();
+    connect(shown, &ShownTexts::panelChanged, m_statusBar, &StatusBar::setPanelText);
+    connect(shown, &ShownTexts::titleChanged, this, &QWidget::setWindowTitle);
+    connect(shown, &ShownTexts::macBoxChanged, this, &TMain::showMacBox);
+    connect(shown, &ShownTexts::sendBoxChanged, this, &TMain::showSendBox);
+    connect(shown, &ShownTexts::hintChanged, this, &TMain::showHint);
+    const PortControl* port = &m_core->portControl();
+    connect(port, &PortControl::marksChanged, this, &TMain::showPortMarks);
+    connect(port, &PortControl::portItemsShownChanged, this, &TMain::showPortItems);
+    connect(&m_core->options(), &DisplayOptions::optionsChanged, this, &TMain::showOptions);
 }
 
 // While a download runs, the status bar shows how far it has come beside its line count,
@@ -259,7 +263,7 @@ void TMain::followDownloads()
 
 void TMain::showPortMarks()
 {
-    const PortMarks& marks = m_core->marks();
+    const PortMarks& marks = m_core->portControl().marks();
     for (int port = PortsFolder::firstPort; port <= PortsFolder::lastPort; ++port)
         m_portItems[std::size_t(port)]->setChecked(port == marks.port);
     for (std::size_t i = 0; i < lineParameterItems.size(); ++i)
@@ -269,7 +273,7 @@ void TMain::showPortMarks()
 // After an auto-detection only the ports found show, and the groups that hold one of them.
 void TMain::showPortItems()
 {
-    const PortItemsShown& shown = m_core->portItemsShown();
+    const PortItemsShown& shown = m_core->portControl().portItemsShown();
     for (int port = PortsFolder::firstPort; port <= PortsFolder::lastPort; ++port)
         m_portItems[std::size_t(port)]->setVisible(shown.port(port));
     for (const PortGroup& group : portGroups)
@@ -279,23 +283,23 @@ void TMain::showPortItems()
 void TMain::showOptions()
 {
     for (const TickItem& tick : m_tickItems)
-        tick.item->setChecked(m_core->st.*tick.option);
+        tick.item->setChecked(m_core->state().*tick.option);
     const QSignalBlocker block(m_mux1);
-    m_mux1->setChecked(m_core->st.MUX1);
+    m_mux1->setChecked(m_core->state().MUX1);
 }
 
 void TMain::showMacBox()
 {
     const QSignalBlocker block(m_macBox);
-    if (m_macBox->count() != m_core->macItems().size()) {
+    if (m_macBox->count() != m_core->shown().macItems().size()) {
         m_macBox->clear();
-        m_macBox->addItems(m_core->macItems());
+        m_macBox->addItems(m_core->shown().macItems());
     }
-    const int index = m_macBox->findText(m_core->macText(), Qt::MatchExactly);
+    const int index = m_macBox->findText(m_core->shown().macText(), Qt::MatchExactly);
     if (index >= 0)
         m_macBox->setCurrentIndex(index);
-    m_macBox->setEditText(m_core->macText());
-    m_macHidden->setText(m_core->macHidden());
+    m_macBox->setEditText(m_core->shown().macText());
+    m_macHidden->setText(m_core->shown().macHidden());
 }
 
 void TMain::showSendBox(const QString& text)
@@ -322,7 +326,7 @@ void TMain::showEvent(QShowEvent* event)
         this,
         [this] {
             m_settings = Settings::Starting;
-            m_core->FormShow(this);
+            m_core->startUp().FormShow(this);
             // Typing goes to the module from the start: the terminal list takes the keyboard.
             m_listBox->setFocus();
             if (std::exchange(m_settings, Settings::Read) == Settings::CloseWhenStarted)
@@ -354,7 +358,7 @@ void TMain::closeEvent(QCloseEvent* event)
     // The receive loop ends with the window: it must not reopen the port once closed.
     m_receiveTicks->stop();
     if (std::exchange(m_settings, Settings::Saved) == Settings::Read)
-        m_core->FormDestroy(this);
+        m_core->startUp().FormDestroy(this);
     else
         m_core->io().c_close();
     if (m_helpViewer)
@@ -371,3 +375,38 @@ void TMain::resizeEvent(QResizeEvent* event)
 // The tool bars, the main panel and the status bar keep their places by layout; the
 // window is drawn afresh at its new size.
 void TMain::FormResize() { update(); }
+
+// The main window's side of start-up and exit: its placement and its tool bars.
+
+// The frame's position, and the window's own size: the window system's frame around it is
+// not the program's, so a restored window keeps its size whatever frame it gets.
+QRect TMain::placement() const { return QRect(pos(), size()); }
+
+void TMain::placeWindow(const SavedPlacement& saved)
+{
+    const QRect where = restoredPlacement(saved, placement(), ScreenLayout::ofThisMachine());
+    resize(where.size());
+    move(where.topLeft());
+}
+
+void TMain::toggleToolBar(bool TerminalState::*shown)
+{
+    for (const ToolBarLayout& layout : toolBarLayouts())
+        if (layout.shown == shown)
+            toggleToolBar(layout);
+}
+
+// The Help menu: the help topics and the About dialog.
+
+void TMain::ShowHelpClick() { showHelp(contentsContext); }
+
+void TMain::showHelp(int context)
+{
+    if (m_core->startUp().helpFile().isEmpty())
+        return;
+    if (!m_helpViewer)
+        m_helpViewer = new HelpViewer(this);
+    m_helpViewer->showContext(m_core->startUp().helpFile(), context);
+}
+
+void TMain::AboutClick() { m_about->exec(); }

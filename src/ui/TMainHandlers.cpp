@@ -17,29 +17,30 @@
 
 namespace {
 
+// The core's handlers, each in the part that does the work.
 struct CoreHandler {
     const char* name;
-    void (TerminalCore::*run)();
+    void (*run)(TerminalCore& core);
 };
 
 constexpr CoreHandler coreHandlers[] = {
-    {"Clear1Click", &TerminalCore::Clear1Click},
-    {"Echo1Click", &TerminalCore::Echo1Click},
-    {"HexModeClick", &TerminalCore::HexModeClick},
-    {"HexModeWrite1Click", &TerminalCore::HexModeWrite1Click},
-    {"Unreadable1Click", &TerminalCore::Unreadable1Click},
-    {"OrvinTerminalClick", &TerminalCore::OrvinTerminalClick},
-    {"CopyToSend1Click", &TerminalCore::CopyToSend1Click},
-    {"AddLinefeedton1Click", &TerminalCore::AddLinefeedton1Click},
-    {"SendDataClick", &TerminalCore::SendDataClick},
-    {"SELECTClick", &TerminalCore::SELECTClick},
-    {"CLOSECHClick", &TerminalCore::CLOSECHClick},
-    {"COMMANDClick", &TerminalCore::COMMANDClick},
-    {"SCR1Click", &TerminalCore::SCR1Click},
-    {"Log1Click", &TerminalCore::Log1Click},
-    {"Timestamp1Click", &TerminalCore::Timestamp1Click},
-    {"DateStamp1Click", &TerminalCore::DateStamp1Click},
-    {"AutoDetect1Click", &TerminalCore::AutoDetect1Click},
+    {"Clear1Click", [](TerminalCore& core) { core.receiver().Clear1Click(); }},
+    {"Echo1Click", [](TerminalCore& core) { core.options().Echo1Click(); }},
+    {"HexModeClick", [](TerminalCore& core) { core.options().HexModeClick(); }},
+    {"HexModeWrite1Click", [](TerminalCore& core) { core.transmitter().HexModeWrite1Click(); }},
+    {"Unreadable1Click", [](TerminalCore& core) { core.options().Unreadable1Click(); }},
+    {"OrvinTerminalClick", [](TerminalCore& core) { core.options().OrvinTerminalClick(); }},
+    {"CopyToSend1Click", [](TerminalCore& core) { core.transmitter().CopyToSend1Click(); }},
+    {"AddLinefeedton1Click", [](TerminalCore& core) { core.options().AddLinefeedton1Click(); }},
+    {"SendDataClick", [](TerminalCore& core) { core.transmitter().SendDataClick(); }},
+    {"SELECTClick", [](TerminalCore& core) { core.mux().SELECTClick(); }},
+    {"CLOSECHClick", [](TerminalCore& core) { core.mux().CLOSECHClick(); }},
+    {"COMMANDClick", [](TerminalCore& core) { core.transmitter().COMMANDClick(); }},
+    {"SCR1Click", [](TerminalCore& core) { core.transmitter().SCR1Click(); }},
+    {"Log1Click", [](TerminalCore& core) { core.capture().Log1Click(); }},
+    {"Timestamp1Click", [](TerminalCore& core) { core.options().Timestamp1Click(); }},
+    {"DateStamp1Click", [](TerminalCore& core) { core.options().DateStamp1Click(); }},
+    {"AutoDetect1Click", [](TerminalCore& core) { core.portControl().AutoDetect1Click(); }},
 };
 
 constexpr int commandListShownWidth = 200;
@@ -54,7 +55,7 @@ void TMain::registerHandlers()
     m_handlers.enterThrough(
         [core](const Handlers::Handler& handler) { core->gate().run(handler); });
     for (const CoreHandler& row : coreHandlers)
-        m_handlers.add(row.name, [core, run = row.run] { (core->*run)(); });
+        m_handlers.add(row.name, [core, run = row.run] { run(*core); });
     for (const commands::ModuleCommand& command : commands::catalogue())
         m_handlers.add(command.handler, [core, &command] { commands::run(*core, command); });
     m_handlers.add("HIDTestClick", [core] { commands::HIDTestClick(*core); });
@@ -63,12 +64,12 @@ void TMain::registerHandlers()
     // The Multiplex box's handler runs after the tick has changed; every change of the
     // Channel text, each typed character included, is a change.
     m_handlers.add("MUX1Click", [this] {
-        m_core->st.MUX1 = m_mux1->isChecked();
-        m_core->MUX1Click();
+        m_core->preset(&TerminalState::MUX1, m_mux1->isChecked());
+        m_core->mux().MUX1Click();
     });
     m_handlers.add("ChannelChange", [this] {
-        m_core->setChannelText(m_channel->currentText());
-        m_core->ChannelChange();
+        m_core->shown().setChannelText(m_channel->currentText());
+        m_core->mux().ChannelChange();
     });
 
     for (const ToolBarLayout& layout : toolBarLayouts())
@@ -93,14 +94,14 @@ void TMain::toggleToolBar(const ToolBarLayout& layout)
 {
     auto* bar = findChild<QToolBar*>(QString::fromLatin1(layout.name));
     bar->setVisible(bar->isHidden());
-    m_core->st.*layout.shown = !bar->isHidden();
+    m_core->preset(layout.shown, !bar->isHidden());
     showOptions();
 }
 
 void TMain::iWrapCommands1Click()
 {
-    const bool wide = !m_core->st.iWrapCommands1;
-    m_core->st.iWrapCommands1 = wide;
+    const bool wide = !m_core->state().iWrapCommands1;
+    m_core->preset(&TerminalState::iWrapCommands1, wide);
     m_panel->setCommandListWidth(wide ? commandListShownWidth : commandListNarrowWidth);
     showOptions();
 }

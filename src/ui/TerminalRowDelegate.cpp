@@ -1,5 +1,6 @@
 #include "TerminalRowDelegate.h"
 
+#include "ByteRendering.h"
 #include "TerminalLines.h"
 
 #include <QAbstractItemView>
@@ -10,9 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr char16_t controlPictures = 0x2400; // U+2400 + code shows a C0 control
-constexpr char16_t deletePicture = 0x2421;
 
 QPalette::ColorGroup colourGroup(const QStyleOptionViewItem& option)
 {
@@ -39,17 +37,7 @@ TerminalRowDelegate::TerminalRowDelegate(const TerminalLines& lines, QObject* pa
 {
 }
 
-QChar TerminalRowDelegate::shownCharacter(QChar c)
-{
-    const char16_t code = c.unicode();
-    if (code < 0x20)
-        return QChar(char16_t(controlPictures + code));
-    if (code == 0x7F)
-        return QChar(deletePicture);
-    if ((code >= 0x80 && code < 0xA0) || c.isSurrogate())
-        return QChar(QChar::ReplacementCharacter);
-    return c;
-}
+QChar TerminalRowDelegate::shownCharacter(QChar c) { return drawnCharacter(c); }
 
 QString TerminalRowDelegate::shownText(QStringView text)
 {
@@ -222,10 +210,7 @@ QImage TerminalRowDelegate::controlPicture(const QFont& font, QSizeF cell, qreal
     return picture;
 }
 
-bool TerminalRowDelegate::isControlPicture(QChar c)
-{
-    return c.unicode() >= controlPictures && c.unicode() <= deletePicture;
-}
+bool TerminalRowDelegate::isControlPicture(QChar c) { return ::isControlPicture(c); }
 
 QSize TerminalRowDelegate::sizeHint(const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const

@@ -77,19 +77,19 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { m_popup->popup(viewport()->mapToGlobal(at)); });
-    connect(&m_core, &TerminalCore::coloursChanged, this, &TerminalView::applyColours);
+    connect(&m_core.options(), &DisplayOptions::coloursChanged, this, &TerminalView::applyColours);
     m_frame.setSingleShot(true);
     m_sinceFrame.start();
     connect(&m_frame, &QTimer::timeout, this, &TerminalView::showFrame);
     connect(&m_core.list(), &TerminalListModel::changed, this, &TerminalView::requestFrame);
-    connect(&m_core, &TerminalCore::scrollRequested, this, &TerminalView::scrollAtNextFrame);
+    connect(&m_core.receiver(), &Receiver::scrollRequested, this, &TerminalView::scrollAtNextFrame);
     connect(&m_core.list(), &TerminalListModel::widestLineGrew, this,
             &TerminalView::fitColumnToText);
     connect(&m_core.list(), &QAbstractItemModel::modelReset, this, &TerminalView::fitColumnToText);
     applyColours();
 }
 
-void TerminalView::applyColours() { showColours(m_core.listColours()); }
+void TerminalView::applyColours() { showColours(m_core.options().listColours()); }
 
 void TerminalView::showColours(const ListColours& colours)
 {
@@ -325,7 +325,7 @@ void TerminalView::paintEvent(QPaintEvent* event)
 
 // The background is filled here, in bands, rather than by the widget: the raster engine
 // hands a fill taller than about a hundred lines of pixels to a pool of threads and waits
-// for them, and while lines stream in the whole view is filled sixty times a second. The
+// for them, and while lines stream in the whole view is filled 40 times a second. The
 // hand-over costs more than the fill.
 void TerminalView::fillBackground(QPainter& painter, const QRegion& region) const
 {
@@ -401,7 +401,7 @@ void TerminalView::keyPressEvent(QKeyEvent* event)
     }
     m_core.gate().run([&core = m_core, typed] {
         for (const QChar c : typed)
-            core.ListBox1KeyPress(c);
+            core.transmitter().ListBox1KeyPress(c);
     });
     event->accept();
 }

@@ -3,6 +3,8 @@
 // of the MAC, send and Channel boxes come from the terminal core.
 #include "ToolBarTables.h"
 
+#include "CommandCatalogue.h"
+
 #include <array>
 
 namespace {
@@ -43,7 +45,7 @@ constexpr ControlRow box(K kind, const char* name, const char* accessibleName, i
             .accessibleName = accessibleName};
 }
 
-#define BGIO_CALL_HINT "CALL MAC_ADDR af5c7d47-350b-45f6-bdf6-b403441edb77 RFCOMM"
+#define BGIO_CALL_HINT "CALL MAC_ADDR " BGIO_SERVICE " RFCOMM"
 
 // The pin buttons' hints show the mask FF; the commands they send use FC.
 const std::array mainControls{

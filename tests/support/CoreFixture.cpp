@@ -22,14 +22,14 @@ void CoreFixture::plugBack(int port)
     profile.link(port, peer.devicePath());
 }
 
-void CoreFixture::startUp() { core->FormShow(); }
+void CoreFixture::startUp() { core->startUp().FormShow(); }
 
 PtyPeer& CoreFixture::startOn(int port)
 {
     PtyPeer& peer = plug(port);
     startUp();
     if (port != 1)
-        core->set_comx(port, 1);
+        core->portControl().set_comx(port, 1);
     EXPECT_TRUE(core->io().isOpen())
         << "COM" << port << " did not open: " << qPrintable(core->io().lastOpenFailure());
     return peer;
@@ -43,10 +43,10 @@ void CoreFixture::tick(int times)
 
 void CoreFixture::tickOnce()
 {
-    const auto peer = peers.find(core->st.portNumber);
+    const auto peer = peers.find(core->state().portNumber);
     if (peer != peers.end() && core->io().isOpen())
         peer->second->awaitBytesForProgram(lineDelayMs);
-    core->Timer1Timer();
+    core->receiver().Timer1Timer();
     core->list().publish();
 }
 
@@ -62,7 +62,7 @@ bool CoreFixture::tickUntil(const std::function<bool()>& done, int limit)
 
 void CoreFixture::receive(const QByteArray& bytes)
 {
-    PtyPeer& peer = *peers.at(core->st.portNumber);
+    PtyPeer& peer = *peers.at(core->state().portNumber);
     peer.send(bytes);
     // One tick takes everything that has arrived; give the line a moment to deliver.
     for (int i = 0; i < 3; ++i)

@@ -12,7 +12,7 @@ protected:
     {
         CoreFixture::SetUp();
         module = &startOn(1);
-        core->st.muxLink = -1;
+        core->preset(&TerminalState::muxLink, -1);
         clock.forget();
     }
 

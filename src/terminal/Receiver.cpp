@@ -1,10 +1,14 @@
-// The receive loop: one tick every 10 ms takes what the module sent, renders it into the
-// terminal list, and keeps the port open.
-#include "TerminalCore.h"
+#include "Receiver.h"
 
 #include "AddressCapture.h"
 #include "ByteRendering.h"
-#include "Stamps.h"
+#include "CaptureControl.h"
+#include "HandlerGate.h"
+#include "ListWriter.h"
+#include "PortControl.h"
+#include "Serial_io.h"
+#include "ShownTexts.h"
+#include "TerminalListModel.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -19,7 +23,13 @@ constexpr int passesBetweenClockChecks = 64;
 constexpr qsizetype longestRun = 16 * 1024;
 } // namespace
 
-void TerminalCore::Timer1Timer()
+Receiver::Receiver(Parts parts)
+    : m_state(parts.state), m_io(parts.io), m_gate(parts.gate), m_list(parts.list),
+      m_writer(parts.writer), m_port(parts.port), m_capture(parts.capture), m_shown(parts.shown)
+{
+}
+
+void Receiver::Timer1Timer()
 {
     ++m_ticksSoFar;
     m_lastTickQuiet = false;
@@ -27,49 +37,46 @@ void TerminalCore::Timer1Timer()
     // While a send pauses, the tick is not served: replies wait in the port until it ends.
     if (m_gate.pausing())
         return;
-    if (st.logPromptCountdown > 0)
-        --st.logPromptCountdown;
-    if (st.portNumber == 0) {
-        st.portNumber = st.lastPort;
-        set_com(0);
-    }
-    if (++st.pollCount > ticksBetweenPortChecks) {
-        st.pollCount = 0;
-        if (m_io.isOpen() && !m_io.portUsable()) {
-            m_io.c_close();
-            st.lastPort = -st.portNumber;
-            st.portNumber = 0;
-            set_com(0);
+    m_capture.countDownPrompt();
+    m_port.reopenWhileOffline();
+    if (++m_pollCount > ticksBetweenPortChecks) {
+        m_pollCount = 0;
+        if (m_port.closeIfLost())
             return;
-        }
     }
     if (!runPasses()) {
         m_lastTickQuiet = m_io.isOpen();
         return;
     }
     scroll();
-    writeCapture();
+    m_capture.writeCapture(m_ticksSoFar);
 }
 
-int TerminalCore::quietTicksAhead() const
+int Receiver::quietTicksAhead() const
 {
-    if (!m_lastTickQuiet || st.logPromptCountdown > 0 || !m_io.isOpen())
+    if (!m_lastTickQuiet || m_capture.promptCountingDown() || !m_io.isOpen())
         return 0;
-    // The tick that raises pollCount above the limit checks the port: that one runs.
-    return std::max(0, ticksBetweenPortChecks - st.pollCount);
+    // The tick that raises the poll count above the limit checks the port: that one runs.
+    return std::max(0, ticksBetweenPortChecks - m_pollCount);
 }
 
-void TerminalCore::skipQuietTicks(int ticks)
+void Receiver::skipQuietTicks(int ticks)
 {
     const int skipped = std::clamp(ticks, 0, quietTicksAhead());
-    st.pollCount += skipped;
+    m_pollCount += skipped;
     m_ticksSoFar += skipped;
+}
+
+void Receiver::Clear1Click()
+{
+    m_list.clear();
+    m_pendingEscape.clear();
 }
 
 // Takes what has arrived, without ever waiting for more, until nothing is left or the
 // tick's time is up; what is left waits in the driver for the next tick. False when
 // nothing had arrived.
-bool TerminalCore::runPasses()
+bool Receiver::runPasses()
 {
     QElapsedTimer elapsed;
     elapsed.start();
@@ -89,9 +96,9 @@ bool TerminalCore::runPasses()
 // One pass takes an escape sequence, a byte that ends a line or takes a character back,
 // or a whole run of other bytes, which shows exactly as its bytes would one pass each.
 // Returns how many bytes it took.
-qsizetype TerminalCore::runPass(QByteArrayView bytes)
+qsizetype Receiver::runPass(QByteArrayView bytes)
 {
-    st.logPromptCountdown = 0;
+    m_capture.dataArrived();
     const int first = static_cast<unsigned char>(bytes.front());
     if (first == ascii::ESC || !m_pendingEscape.isEmpty())
         return takeEscape(bytes);
@@ -105,14 +112,14 @@ qsizetype TerminalCore::runPass(QByteArrayView bytes)
 }
 
 // Bytes that only add their text to the last line.
-qsizetype TerminalCore::ordinaryRunLength(QByteArrayView bytes) const
+qsizetype Receiver::ordinaryRunLength(QByteArrayView bytes) const
 {
     qsizetype n = 0;
     for (const char c : bytes) {
         const int byte = static_cast<unsigned char>(c);
         const bool acts = byte == ascii::ESC || byte == ascii::CR ||
-                          (byte == ascii::LF && st.AddLinefeedton1) ||
-                          (byte == ascii::BS && !st.HexMode);
+                          (byte == ascii::LF && m_state.AddLinefeedton1) ||
+                          (byte == ascii::BS && !m_state.HexMode);
         if (acts || n == longestRun)
             break;
         ++n;
@@ -120,49 +127,49 @@ qsizetype TerminalCore::ordinaryRunLength(QByteArrayView bytes) const
     return n;
 }
 
-void TerminalCore::showRun(QByteArrayView run)
+void Receiver::showRun(QByteArrayView run)
 {
-    const RenderOptions options{st.HexMode, st.Unreadable1};
+    const RenderOptions options{m_state.HexMode, m_state.Unreadable1};
     m_runText.resize(0);
-    if (!st.Log1) {
+    if (!m_state.Log1) {
         renderRun(run, options, m_runText);
-        appendReceived(m_runText);
+        m_writer.appendReceived(m_runText);
         return;
     }
     // Captured, every byte is a record of its own with the stamps in front, and the
     // display shows the stamped texts one after another. The run arrived at one moment:
     // one reading of the clock stamps it all.
-    const QByteArray stamps = captureStamps().toLatin1();
+    const QByteArray stamps = m_capture.stamps().toLatin1();
     QByteArray record;
     for (const char c : run) {
         record = stamps;
         renderRun(QByteArrayView(&c, 1), options, record);
-        m_captureLog.addLatin1(record);
+        m_capture.addLatin1(record);
         m_runText += record;
     }
-    appendReceived(m_runText);
+    m_writer.appendReceived(m_runText);
 }
 
 // CR, LF when it ends lines, and BS outside hex mode.
-void TerminalCore::runControlPass(int byte)
+void Receiver::runControlPass(int byte)
 {
-    QString text = renderByte(byte, {st.HexMode, st.Unreadable1});
-    if (byte == ascii::BS && !st.HexMode)
-        AddtoList(-1, QString());
-    if (st.Log1) {
-        text = captureStamps() + text;
-        m_captureLog.add(text);
+    QString text = renderByte(byte, {m_state.HexMode, m_state.Unreadable1});
+    if (byte == ascii::BS && !m_state.HexMode)
+        m_writer.AddtoList(-1, QString());
+    if (m_state.Log1) {
+        text = m_capture.stamps() + text;
+        m_capture.add(text);
     }
-    const bool lineEnd = byte == ascii::CR || (byte == ascii::LF && st.AddLinefeedton1);
+    const bool lineEnd = byte == ascii::CR || (byte == ascii::LF && m_state.AddLinefeedton1);
     if (lineEnd)
         endLine(text);
     else
-        AddtoList(0, text);
+        m_writer.AddtoList(0, text);
 }
 
 // An ESC takes the next three bytes with it. When they have not all arrived yet, what came
 // is kept and the sequence completes when the rest arrives, so a split ESC [ 2 J still clears.
-qsizetype TerminalCore::takeEscape(QByteArrayView bytes)
+qsizetype Receiver::takeEscape(QByteArrayView bytes)
 {
     const qsizetype taken =
         std::min(bytes.size(), qsizetype(escapeSequenceLength) - m_pendingEscape.size());
@@ -174,58 +181,31 @@ qsizetype TerminalCore::takeEscape(QByteArrayView bytes)
     if (isClearScreen(sequence))
         Clear1Click();
     else
-        text = renderEscape(sequence, st.HexMode);
-    if (st.Log1) {
-        text = captureStamps() + text;
-        m_captureLog.add(text);
+        text = renderEscape(sequence, m_state.HexMode);
+    if (m_state.Log1) {
+        text = m_capture.stamps() + text;
+        m_capture.add(text);
     }
-    AddtoList(0, text);
+    m_writer.AddtoList(0, text);
     return taken;
 }
 
-// The stamps in front of captured text. Date and time come from one reading of the clock,
-// so that a text stamped at midnight never carries the new day's date with the old day's time.
-QString TerminalCore::captureStamps()
+// A finished line is captured, and an inquiry answer in it names a module for the MAC box.
+void Receiver::endLine(const QString& passText)
 {
-    if (!st.Timestamp1 && !st.DateStamp1)
-        return {};
-    const QDateTime now = m_now();
-    QString stamps;
-    if (st.DateStamp1)
-        stamps = dateStamp(now.date()) + QLatin1Char(',');
-    if (st.Timestamp1) {
-        const QString stamp = timeStamp(now.time());
-        stamps += stamp + QLatin1Char(',');
-        setPanel(3, stamp);
-    }
-    return stamps;
-}
-
-void TerminalCore::endLine(const QString& passText)
-{
-    AddtoList(1, passText);
-    const QString finished = lines().line(lines().count() - 2);
-    captureAddress(finished);
-    if (st.Log1)
-        m_captureLog.add(captureStamps() + finished);
-}
-
-void TerminalCore::captureAddress(const QString& finishedLine)
-{
-    const auto address = inquiryAddress(finishedLine);
-    if (!address)
-        return;
-    m_macHidden = *address;
-    if (!m_macItems.contains(*address))
-        m_macItems.append(*address);
-    m_macText = m_macItems.last();
-    emit macBoxChanged();
+    m_writer.AddtoList(1, passText);
+    const TerminalLines& lines = m_list.lines();
+    const QString finished = lines.line(lines.count() - 2);
+    if (const auto address = inquiryAddress(finished))
+        m_shown.addInquiryAddress(*address);
+    if (m_state.Log1)
+        m_capture.add(m_capture.stamps() + finished);
 }
 
 // The view puts the line in view at its next frame, together with the rows that came.
-void TerminalCore::scroll()
+void Receiver::scroll()
 {
-    const int count = lines().count();
+    const int count = m_list.lines().count();
     if (count >= 10)
         emit scrollRequested(count - 10);
 }
