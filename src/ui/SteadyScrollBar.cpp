@@ -33,9 +33,14 @@ void SteadyScrollBar::drawPicture(const QStyleOptionSlider& option)
     m_picture = QPixmap(size() * ratio);
     m_picture.setDevicePixelRatio(ratio);
     QPainter painter(&m_picture);
-    for (int top = 0; top < height(); top += bandHeight)
-        painter.fillRect(QRect(0, top, width(), bandHeight), palette().window());
-    style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+    // The style fills the groove and the handle in one piece each, taller than a band: drawn
+    // once per band, clipped to it, every fill stays on this thread.
+    for (int top = 0; top < height(); top += bandHeight) {
+        const QRect band(0, top, width(), bandHeight);
+        painter.setClipRect(band);
+        painter.fillRect(band, palette().window());
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+    }
 }
 
 void SteadyScrollBar::paintEvent(QPaintEvent* event)
