@@ -18,29 +18,34 @@ SteadyScrollBar::SteadyScrollBar(Qt::Orientation orientation, QWidget* parent)
 
 SteadyScrollBar::Look SteadyScrollBar::lookOf(const QStyleOptionSlider& option) const
 {
-    return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                    this),
-            value() == minimum(),
-            value() == maximum(),
-            size(),
-            option.state,
-            palette().cacheKey()};
+    return {
+        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+        value() == minimum(),
+        value() == maximum(),
+        size(),
+        option.state,
+        palette().cacheKey()};
 }
 
 void SteadyScrollBar::drawPicture(const QStyleOptionSlider& option)
 {
     const qreal ratio = devicePixelRatioF();
-    m_picture = QPixmap(size() * ratio);
-    m_picture.setDevicePixelRatio(ratio);
-    QPainter painter(&m_picture);
-    // The style fills the groove and the handle in one piece each, taller than a band: drawn
-    // once per band, clipped to it, every fill stays on this thread.
-    for (int top = 0; top < height(); top += bandHeight) {
-        const QRect band(0, top, width(), bandHeight);
-        painter.setClipRect(band);
-        painter.fillRect(band, palette().window());
+    m_picture = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    // The style fills the groove and the handle in one piece each, taller than a band. It is
+    // drawn once per band, each time onto an image of just that band's pixels (shared with
+    // the picture): what falls outside it is never drawn, and every fill stays on this thread.
+    const int bandPixels = int(bandHeight * ratio);
+    for (int top = 0; top < m_picture.height(); top += bandPixels) {
+        QImage band(m_picture.scanLine(top), m_picture.width(),
+                    std::min(bandPixels, m_picture.height() - top), int(m_picture.bytesPerLine()),
+                    m_picture.format());
+        band.setDevicePixelRatio(ratio);
+        QPainter painter(&band);
+        painter.translate(0, -top / ratio);
+        painter.fillRect(rect(), palette().window());
         style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
     }
+    m_picture.setDevicePixelRatio(ratio);
 }
 
 void SteadyScrollBar::paintEvent(QPaintEvent* event)
@@ -59,8 +64,7 @@ void SteadyScrollBar::paintEvent(QPaintEvent* event)
     if (live) {
         // Opaque: the window beneath is not painted first.
         for (int top = area.top(); top <= area.bottom(); top += bandHeight)
-            painter.fillRect(QRect(area.left(), top, area.width(), bandHeight),
-                             palette().window());
+            painter.fillRect(QRect(area.left(), top, area.width(), bandHeight), palette().window());
         painter.end();
         QScrollBar::paintEvent(event);
         return;
@@ -69,8 +73,8 @@ void SteadyScrollBar::paintEvent(QPaintEvent* event)
     for (int top = area.top(); top <= area.bottom(); top += bandHeight) {
         const QRect band(area.left(), top, area.width(),
                          std::min(bandHeight, area.bottom() + 1 - top));
-        painter.drawPixmap(band, m_picture,
-                           QRectF(band.left() * ratio, band.top() * ratio, band.width() * ratio,
-                                  band.height() * ratio));
+        painter.drawImage(band, m_picture,
+                          QRectF(band.left() * ratio, band.top() * ratio, band.width() * ratio,
+                                 band.height() * ratio));
     }
 }

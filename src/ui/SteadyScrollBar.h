@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QRect>
 #include <QScrollBar>
 #include <QStyle>
@@ -41,6 +41,6 @@ private:
     Look lookOf(const QStyleOptionSlider& option) const;
     void drawPicture(const QStyleOptionSlider& option);
 
-    QPixmap m_picture;
+    QImage m_picture;
     Look m_drawn;
 };
