@@ -186,11 +186,19 @@ qint64 TerminalView::repaintInkFrom(int screenRow)
     RowInk& ink = inkFitted();
     QRegion stale;
     qint64 area = 0;
-    for (int row = screenRow; row < ink.rows(); ++row) {
-        const int right = std::max(ink.right(row), inkRightOf(topRow() + row));
-        if (right > 0)
-            stale += QRect(0, row * rowHeight, right, rowHeight);
-        area += qint64(right) * rowHeight;
+    // Neighbouring rows that reach equally far make one rectangle.
+    int runTop = screenRow;
+    int runRight = 0;
+    for (int row = screenRow; row <= ink.rows(); ++row) {
+        const int right =
+            row < ink.rows() ? std::max(ink.right(row), inkRightOf(topRow() + row)) : -1;
+        area += qint64(std::max(right, 0)) * rowHeight;
+        if (right == runRight)
+            continue;
+        if (runRight > 0)
+            stale += QRect(0, runTop * rowHeight, runRight, (row - runTop) * rowHeight);
+        runTop = row;
+        runRight = right;
     }
     viewport()->update(stale);
     return area;
