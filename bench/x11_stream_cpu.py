@@ -106,7 +106,7 @@ def main():
                 subprocess.run(['xdotool', 'windowminimize', w], env=env)
             time.sleep(1)
         if a.perf:
-            perf = subprocess.Popen(['perf', 'record', '--call-graph', 'dwarf,16384', '-F', '499', '-o', a.perf, '-p',
+            perf = subprocess.Popen(['perf', 'record', '--call-graph', 'dwarf,16384', '-F', '1999', '-o', a.perf, '-p',
                                      str(prog.pid)], stdout=subprocess.DEVNULL,
                                     stderr=subprocess.DEVNULL)
             time.sleep(0.5)

@@ -39,8 +39,11 @@ private:
         bool operator==(const Look&) const = default;
     };
     Look lookOf(const QStyleOptionSlider& option) const;
-    void drawPicture(const QStyleOptionSlider& option);
+    void drawPicture(const QStyleOptionSlider& option, const Look& look);
+    void drawRows(QImage& picture, int top, int bottom, const QStyleOptionSlider& option) const;
 
     QImage m_picture;
     Look m_drawn;
+    QImage m_groovePicture; // the bar without its handle
+    Look m_groove;
 };
