@@ -13,8 +13,8 @@ class QStyleOptionSlider;
 // there, in bands low enough that the raster engine fills them on this thread: a fill taller
 // than about a hundred lines of pixels is handed to a pool of threads, and that hand-over,
 // sixty times a second, cost more than everything else the scroll bar does. The picture itself
-// is drawn band by band for the same reason: while a short list grows, the handle moves and
-// shrinks with every frame.
+// is drawn band by band for the same reason, and while a short list grows and the handle
+// moves with every frame, only the rows around the handle are drawn anew.
 //
 // The picture is opaque, so nothing beneath the scroll bar is painted first. While the mouse
 // is over it or drags it, it is painted as usual, with its hover and pressed looks.
