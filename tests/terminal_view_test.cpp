@@ -2,6 +2,7 @@
 // that a line of any length costs the same to grow and to paint.
 #include "ProcessMemory.h"
 #include "QtPrinters.h"
+#include "RowInk.h"
 #include "TerminalRowDelegate.h"
 #include "TerminalView.h"
 #include "WindowFixture.h"
@@ -14,6 +15,8 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -53,6 +56,20 @@ protected:
                 rowRect.top(), width, rowRect.height()};
     }
     QImage shot() const { return list()->viewport()->grab().toImage(); }
+    // What the screen shows of the list: the pixels painted so far, not a fresh paint.
+    QImage onScreen() const
+    {
+        QWidget* viewport = list()->viewport();
+        const QRect area(viewport->mapTo(window.get(), QPoint(0, 0)), viewport->size());
+        return window->screen()
+            ->grabWindow(window->winId(), area.x(), area.y(), area.width(), area.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    bool showsAFreshPaint() const
+    {
+        return onScreen() == shot().convertToFormat(QImage::Format_RGB32);
+    }
 };
 
 TEST_F(TerminalViewTest, ARowShowsEverythingItHoldsOnOneLine)
@@ -325,33 +342,166 @@ TEST_F(ManyLinesTest, ARowIsFoundAndShownAnywhereInTheList)
     EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("OK 0099990"));
 }
 
-// Lines that stream in are painted a few rows at a time, onto what was already on screen and
-// scrolled up: the screen must show exactly what painting the whole list afresh shows.
-TEST_F(TerminalViewTest, RowsPaintedAsTheyStreamInMatchAFreshPaint)
+// Lines that stream in are painted a few rows at a time: rows already on screen are copied up
+// where text fills the view, and repainted only as far as their old or new text reaches where
+// it does not. Either way the screen must show exactly what painting the whole list afresh
+// shows, after every burst.
+struct Burst {
+    int lines;
+    int width;         // characters in a line
+    int wideEvery = 0; // every n-th line is wider than the view instead
+};
+struct StreamCase {
+    const char* name;
+    std::vector<Burst> bursts;
+    bool sideways = false; // scrolled sideways after the first burst
+    bool selected = false; // a row selected after the first burst
+};
+
+class StreamedRows : public TerminalViewTest, public ::testing::WithParamInterface<StreamCase> {};
+
+TEST_P(StreamedRows, MatchAFreshPaint)
 {
+    const StreamCase& streamed = GetParam();
     PtyPeer& module = plug(1);
     showWindow();
     int rows = 1;
-    for (int burst = 0; burst < 8; ++burst) {
-        QByteArray lines;
-        for (int i = 0; i < 5; ++i)
-            lines += "burst " + QByteArray::number(burst) + " line " + QByteArray::number(i) +
-                     QByteArray(burst * 3, '#') + "\r\n";
-        module.send(lines + "and the last line grows");
-        rows += 5;
+    for (std::size_t burst = 0; burst < streamed.bursts.size(); ++burst) {
+        const Burst& sent = streamed.bursts[burst];
+        // The line holds a few kilobytes: a burst of wide lines goes in pieces, each read
+        // before the next is sent.
+        QByteArray piece;
+        for (int i = 0; i < sent.lines; ++i) {
+            const bool wide = sent.wideEvery > 0 && (rows + i) % sent.wideEvery == 0;
+            const QByteArray line =
+                "burst " + QByteArray::number(int(burst)) + " line " + QByteArray::number(i) + ' ';
+            piece += line.leftJustified(wide ? 300 : sent.width, char('a' + i % 26)) + "\r\n";
+            if (piece.size() > 2000 && i + 1 < sent.lines) {
+                module.send(std::exchange(piece, {}));
+                ASSERT_TRUE(
+                    QTest::qWaitFor([&] { return core().lines().count() >= rows + i + 1; }, 10000));
+            }
+        }
+        module.send(piece + "and the last line grows " + QByteArray::number(int(burst)));
+        rows += sent.lines;
         waitForRows(rows);
+        if (burst == 0 && streamed.sideways)
+            list()->horizontalScrollBar()->setValue(
+                13 * TerminalRowDelegate::cellWidth(list()->font()) + 3);
+        if (burst == 0 && streamed.selected)
+            list()->setCurrentIndex(list()->model()->index(rows - 2, 0));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return showsAFreshPaint(); }, 5000))
+            << "after burst " << burst << ", the screen differs from a fresh paint";
     }
-    QWidget* viewport = list()->viewport();
-    const QRect onScreen(viewport->mapTo(window.get(), QPoint(0, 0)), viewport->size());
-    const QImage shown = window->screen()
-                             ->grabWindow(window->winId(), onScreen.x(), onScreen.y(),
-                                          onScreen.width(), onScreen.height())
-                             .toImage()
-                             .convertToFormat(QImage::Format_RGB32);
-    const QImage fresh = shot().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(shown.size(), fresh.size());
-    EXPECT_TRUE(shown == fresh) << "the screen differs from a fresh paint of the list";
 }
+
+// Bursts of 7 lines move the rows up a few at a time; bursts of 60 replace every row.
+INSTANTIATE_TEST_SUITE_P(
+    TerminalViewTest, StreamedRows,
+    ::testing::Values(
+        StreamCase{"GrowingLines", {{3, 20}, {7, 23}, {7, 26}, {7, 29}, {7, 32}, {7, 35}, {7, 38}}},
+        StreamCase{"ShortLines", {{3, 12}, {7, 12}, {7, 12}, {7, 12}, {7, 12}, {7, 12}, {60, 12}}},
+        StreamCase{"LinesWiderThanTheView", {{3, 300}, {7, 300}, {7, 300}, {7, 300}, {60, 300}}},
+        StreamCase{"AWideLineAmongShortOnes",
+                   {{3, 12, 5}, {7, 12, 5}, {7, 12, 5}, {7, 12, 5}, {7, 12, 5}, {7, 12, 5}}},
+        StreamCase{"WideThenShort",
+                   {{40, 300}, {7, 12}, {7, 12}, {7, 12}, {7, 12}, {60, 300}, {60, 12}, {7, 12}}},
+        StreamCase{"ShortThenWide", {{40, 12}, {7, 300}, {7, 300}, {7, 12, 3}, {7, 12, 3}}},
+        StreamCase{"ScrolledSideways", {{40, 300}, {7, 12}, {7, 40}, {60, 300}, {7, 12, 4}}, true},
+        StreamCase{"CopiedThenRepaintedInPlace",
+                   {{80, 12}, {30, 300}, {5, 12}, {5, 12}, {5, 12}, {5, 12}, {5, 12}, {5, 12}}},
+        StreamCase{
+            "WithARowSelected", {{80, 12}, {3, 12}, {3, 12}, {7, 300}, {7, 12}}, false, true},
+        StreamCase{
+            "SidewaysWithARowSelected", {{30, 300}, {3, 12}, {7, 12}, {7, 12, 3}}, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Rows copied up or down take what is known of their pixels along; rows moved in from
+// outside the view are unknown, so they count as reaching the right edge (100).
+struct InkShiftCase {
+    const char* name;
+    int rows;
+    std::vector<int> after;
+};
+
+class RowInkShift : public ::testing::TestWithParam<InkShiftCase> {};
+
+TEST_P(RowInkShift, MovesWhatIsKnownWithThePixels)
+{
+    RowInk ink;
+    ink.reset(4, 100);
+    for (int row = 0; row < 4; ++row)
+        ink.painted(row, 10 * (row + 1), true);
+    ink.shift(GetParam().rows);
+    std::vector<int> rights;
+    for (int row = 0; row < ink.rows(); ++row)
+        rights.push_back(ink.right(row));
+    EXPECT_EQ(rights, GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(RowInk, RowInkShift,
+                         ::testing::Values(InkShiftCase{"Still", 0, {10, 20, 30, 40}},
+                                           InkShiftCase{"UpOne", -1, {20, 30, 40, 100}},
+                                           InkShiftCase{"DownTwo", 2, {100, 100, 10, 20}},
+                                           InkShiftCase{"UpPastTheView", -4, {100, 100, 100, 100}},
+                                           InkShiftCase{
+                                               "DownPastTheView", 9, {100, 100, 100, 100}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// While nobody can see the window, lines are kept but not shown: the list on screen stays as
+// it was and nothing is painted. Shown again, it shows every line at once.
+struct UnseenCase {
+    const char* name;
+    void (QWidget::*hide)();
+    void (QWidget::*show)();
+};
+
+class UnseenWindow : public TerminalViewTest, public ::testing::WithParamInterface<UnseenCase> {};
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_P(UnseenWindow, PaintsNothingAndShowsEveryLineOnceSeen)
+{
+    const UnseenCase& unseen = GetParam();
+    PtyPeer& module = plug(1);
+    showWindow();
+    module.send("before\r\n");
+    waitForRows(2);
+    (window.get()->*unseen.hide)();
+    QCoreApplication::processEvents();
+    PaintCounter counter(list()->viewport());
+    QByteArray lines;
+    for (int i = 0; i < 200; ++i)
+        lines += "unseen line " + QByteArray::number(i) + "\r\n";
+    module.send(lines + "last");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return core().lines().count() == 202; }, 10000));
+    QTest::qWait(200); // the time of several frames
+    EXPECT_EQ(list()->model()->rowCount(), 2);
+    EXPECT_EQ(counter.paints, 0);
+
+    (window.get()->*unseen.show)();
+    waitForRows(202);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsAFreshPaint(); }, 5000));
+    EXPECT_EQ(list()->model()->index(201, 0).data().toString(), QStringLiteral("last"));
+    EXPECT_TRUE(
+        list()->viewport()->rect().intersects(list()->visualRect(list()->model()->index(201, 0))));
+}
+
+INSTANTIATE_TEST_SUITE_P(TerminalViewTest, UnseenWindow,
+                         ::testing::Values(UnseenCase{"Minimised", &QWidget::showMinimized,
+                                                      &QWidget::showNormal},
+                                           UnseenCase{"Hidden", &QWidget::hide, &QWidget::show}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 

@@ -18,24 +18,66 @@ SteadyScrollBar::SteadyScrollBar(Qt::Orientation orientation, QWidget* parent)
 
 SteadyScrollBar::Look SteadyScrollBar::lookOf(const QStyleOptionSlider& option) const
 {
-    return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                    this),
-            value() == minimum(),
-            value() == maximum(),
-            size(),
-            option.state,
-            palette().cacheKey()};
+    return {
+        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+        value() == minimum(),
+        value() == maximum(),
+        size(),
+        option.state,
+        palette().cacheKey()};
 }
 
-void SteadyScrollBar::drawPicture(const QStyleOptionSlider& option)
+// The style fills the groove and the handle in one piece each, taller than a band. It is
+// drawn once per band, each time onto an image of just that band's pixels (shared with the
+// picture): what falls outside it is never drawn, and every fill stays on this thread.
+void SteadyScrollBar::drawRows(QImage& picture, int top, int bottom,
+                               const QStyleOptionSlider& option) const
+{
+    const qreal ratio = picture.devicePixelRatio();
+    const int bandPixels = int(bandHeight * ratio);
+    top = std::max(top, 0);
+    bottom = std::min(bottom, picture.height());
+    for (int band = top; band < bottom; band += bandPixels) {
+        QImage rows(picture.scanLine(band), picture.width(), std::min(bandPixels, bottom - band),
+                    int(picture.bytesPerLine()), picture.format());
+        rows.setDevicePixelRatio(ratio);
+        QPainter painter(&rows);
+        painter.translate(0, -band / ratio);
+        painter.fillRect(rect(), palette().window());
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+    }
+}
+
+// While lines stream in, the handle moves or shrinks with nearly every frame and the rest
+// stays as it is: the bar without its handle is drawn once and kept, and each picture is a
+// copy of it with the rows around the handle drawn anew. A sideways bar's handle spans all
+// its rows, so it is drawn whole.
+void SteadyScrollBar::drawPicture(const QStyleOptionSlider& option, const Look& look)
 {
     const qreal ratio = devicePixelRatioF();
-    m_picture = QPixmap(size() * ratio);
+    const QSize pixels = size() * ratio;
+    Look groove = look;
+    groove.handle = {};
+    if (orientation() == Qt::Vertical && (groove != m_groove || m_groovePicture.isNull())) {
+        QStyleOptionSlider withoutHandle = option;
+        withoutHandle.subControls &= ~QStyle::SC_ScrollBarSlider;
+        m_groovePicture = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_groovePicture.setDevicePixelRatio(ratio);
+        drawRows(m_groovePicture, 0, pixels.height(), withoutHandle);
+        m_groove = groove;
+    }
+    if (orientation() != Qt::Vertical) {
+        m_picture = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_picture.setDevicePixelRatio(ratio);
+        drawRows(m_picture, 0, pixels.height(), option);
+        return;
+    }
+    m_picture = m_groovePicture.copy();
     m_picture.setDevicePixelRatio(ratio);
-    QPainter painter(&m_picture);
-    for (int top = 0; top < height(); top += bandHeight)
-        painter.fillRect(QRect(0, top, width(), bandHeight), palette().window());
-    style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+    // A margin for the edges the style draws around the handle.
+    constexpr int margin = 2;
+    drawRows(m_picture, int((look.handle.top() - margin) * ratio),
+             int((look.handle.bottom() + 1 + margin) * ratio), option);
 }
 
 void SteadyScrollBar::paintEvent(QPaintEvent* event)
@@ -46,7 +88,7 @@ void SteadyScrollBar::paintEvent(QPaintEvent* event)
     const bool live = underMouse() || isSliderDown();
     const Look now = lookOf(option);
     if (!live && (now != m_drawn || m_picture.isNull())) {
-        drawPicture(option);
+        drawPicture(option, now);
         m_drawn = now;
     }
     QPainter painter(this);
@@ -54,8 +96,7 @@ void SteadyScrollBar::paintEvent(QPaintEvent* event)
     if (live) {
         // Opaque: the window beneath is not painted first.
         for (int top = area.top(); top <= area.bottom(); top += bandHeight)
-            painter.fillRect(QRect(area.left(), top, area.width(), bandHeight),
-                             palette().window());
+            painter.fillRect(QRect(area.left(), top, area.width(), bandHeight), palette().window());
         painter.end();
         QScrollBar::paintEvent(event);
         return;
@@ -64,8 +105,8 @@ void SteadyScrollBar::paintEvent(QPaintEvent* event)
     for (int top = area.top(); top <= area.bottom(); top += bandHeight) {
         const QRect band(area.left(), top, area.width(),
                          std::min(bandHeight, area.bottom() + 1 - top));
-        painter.drawPixmap(band, m_picture,
-                           QRectF(band.left() * ratio, band.top() * ratio, band.width() * ratio,
-                                  band.height() * ratio));
+        painter.drawImage(band, m_picture,
+                          QRectF(band.left() * ratio, band.top() * ratio, band.width() * ratio,
+                                 band.height() * ratio));
     }
 }

@@ -117,6 +117,13 @@ void TerminalView::scrollAtNextFrame(int topLine)
 void TerminalView::showFrame()
 {
     m_frame.stop();
+    if (!isSeen()) {
+        // Nothing is published or painted until the window shows again; then one frame
+        // brings everything.
+        m_frameOwed = true;
+        return;
+    }
+    m_frameOwed = false;
     m_sinceFrame.restart();
     const int lastShownRow = model()->rowCount() - 1; // it may have grown since
     m_core.list().publish();
@@ -125,14 +132,99 @@ void TerminalView::showFrame()
     repaintRowsFrom(std::max(lastShownRow, 0));
 }
 
+bool TerminalView::isSeen() const { return isVisible() && !window()->isMinimized(); }
+
+void TerminalView::showEvent(QShowEvent* event)
+{
+    QAbstractItemView::showEvent(event);
+    window()->installEventFilter(this); // once: installing again only moves it to the front
+    if (m_frameOwed)
+        requestFrame();
+}
+
+bool TerminalView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == window() && m_frameOwed &&
+        (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show))
+        requestFrame();
+    return QAbstractItemView::eventFilter(watched, event);
+}
+
 // Scrolling moves what is on screen; only the rows from the last one shown before are
 // painted anew.
 void TerminalView::repaintRowsFrom(int row)
 {
-    const int top = int(std::max<qint64>(0, qint64(row - topRow()) * rowHeight));
-    const int height = viewport()->height();
-    if (top < height)
-        viewport()->update(0, top, viewport()->width(), height - top);
+    const qint64 screenRow = std::max<qint64>(0, qint64(row) - topRow());
+    if (screenRow < inkFitted().rows())
+        repaintInkFrom(int(screenRow));
+}
+
+int TerminalView::inkRightOf(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return 0;
+    const int width = viewport()->width();
+    if (selectionModel() && selectionModel()->isRowSelected(row, {}))
+        return width;
+    // One cell beyond the last character, for a glyph that overhangs its cell.
+    const qint64 cells = m_core.lines().lineLength(row) + 1;
+    const qint64 right =
+        TerminalRowDelegate::textMargin - qint64(horizontalOffset()) + cells * m_charWidth;
+    return int(std::clamp<qint64>(right, 0, width));
+}
+
+RowInk& TerminalView::inkFitted()
+{
+    const int rows = (viewport()->height() + rowHeight - 1) / rowHeight;
+    if (!m_ink.fits(rows, viewport()->width()))
+        m_ink.reset(rows, viewport()->width());
+    return m_ink;
+}
+
+qint64 TerminalView::repaintInkFrom(int screenRow)
+{
+    RowInk& ink = inkFitted();
+    QRegion stale;
+    qint64 area = 0;
+    // Neighbouring rows that reach equally far make one rectangle.
+    int runTop = screenRow;
+    int runRight = 0;
+    for (int row = screenRow; row <= ink.rows(); ++row) {
+        const int right =
+            row < ink.rows() ? std::max(ink.right(row), inkRightOf(topRow() + row)) : -1;
+        area += qint64(std::max(right, 0)) * rowHeight;
+        if (right == runRight)
+            continue;
+        if (runRight > 0)
+            stale += QRect(0, runTop * rowHeight, runRight, (row - runTop) * rowHeight);
+        runTop = row;
+        runRight = right;
+    }
+    viewport()->update(stale);
+    return area;
+}
+
+qint64 TerminalView::inkArea()
+{
+    RowInk& ink = inkFitted();
+    qint64 area = 0;
+    for (int row = 0; row < ink.rows(); ++row)
+        area += qint64(std::max(ink.right(row), inkRightOf(topRow() + row))) * rowHeight;
+    return area;
+}
+
+// What a paint left in each row it reached: a row it covered as far as the row's old pixels
+// reached holds only what was drawn now.
+void TerminalView::noteInkPainted(const QRegion& region)
+{
+    RowInk& ink = inkFitted();
+    const QRect bounds = region.boundingRect();
+    const int first = std::max(0, bounds.top() / rowHeight);
+    const int last = std::min(ink.rows() - 1, bounds.bottom() / rowHeight);
+    for (int row = first; row <= last; ++row) {
+        const QRect before(0, row * rowHeight, ink.right(row), rowHeight);
+        ink.painted(row, inkRightOf(topRow() + row), (QRegion(before) - region).isEmpty());
+    }
 }
 
 void TerminalView::scrollToTopLine(int topLine)
@@ -273,16 +365,24 @@ void TerminalView::updateGeometries()
     QAbstractItemView::updateGeometries();
 }
 
-// The vertical scroll bar counts rows.
+// The vertical scroll bar counts rows. Rows moved up or down are copied where what they show
+// fills most of the view; where it leaves most of the view empty (short lines), repainting
+// the rows as far as their text reaches is cheaper, and so is handing that strip to the
+// display rather than the whole view.
 void TerminalView::scrollContentsBy(int dx, int dy)
 {
+    if (dx != 0) {
+        viewport()->update();
+        return;
+    }
     const qint64 pixels = qint64(dy) * rowHeight;
-    if (std::abs(pixels) >= viewport()->height())
-        viewport()->update();
-    else
-        viewport()->scroll(dx, int(pixels));
-    if (dx != 0 && pixels != 0)
-        viewport()->update();
+    const qint64 viewArea = qint64(viewport()->width()) * viewport()->height();
+    if (std::abs(pixels) >= viewport()->height() || 2 * inkArea() < viewArea) {
+        repaintInkFrom(0);
+        return;
+    }
+    viewport()->scroll(0, int(pixels));
+    inkFitted().shift(dy);
 }
 
 void TerminalView::doItemsLayout() { QAbstractItemView::doItemsLayout(); }
@@ -299,6 +399,7 @@ void TerminalView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     fillBackground(painter, event->region());
+    noteInkPainted(event->region());
     const int rows = rowCount();
     if (rows == 0)
         return;
@@ -325,7 +426,7 @@ void TerminalView::paintEvent(QPaintEvent* event)
 
 // The background is filled here, in bands, rather than by the widget: the raster engine
 // hands a fill taller than about a hundred lines of pixels to a pool of threads and waits
-// for them, and while lines stream in the whole view is filled 40 times a second. The
+// for them, and while lines stream in the whole view is filled 25 times a second. The
 // hand-over costs more than the fill.
 void TerminalView::fillBackground(QPainter& painter, const QRegion& region) const
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RowInk.h"
+
 #include <QElapsedTimer>
 #include <QTableView>
 #include <QTimer>
@@ -57,6 +59,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // Catches the window coming back from minimised, to show what arrived meanwhile.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fitColumnToText();
@@ -69,12 +74,26 @@ private:
     void requestFrame();
     void scrollAtNextFrame(int topLine);
     void repaintRowsFrom(int row);
+    // Nobody sees the list while its window is hidden or minimised.
+    bool isSeen() const;
+    // Where on the viewport what painting `row` draws ends: nothing, its text or, selected,
+    // the whole width.
+    int inkRightOf(int row) const;
+    RowInk& inkFitted();
+    // Marks the rows from `screenRow` down for repainting, each as far as what it shows now
+    // or is about to show reaches; returns the area marked.
+    qint64 repaintInkFrom(int screenRow);
+    // The area repaintInkFrom(0) would mark.
+    qint64 inkArea();
+    void noteInkPainted(const QRegion& region);
 
     // New rows are published, scrolled to and painted at most this often, however often the
-    // list changes: 40 frames a second. A change after a quiet while shows at once. While a
-    // stream scrolls the list, painting and handing the whole view to the display is most
-    // of the window's work, and 40 frames scroll as smoothly to the eye as 60.
-    static constexpr int frameMs = 25;
+    // list changes: 25 frames a second. A change after a quiet while (a typed character's
+    // echo, a module's answer) shows at once. While a stream scrolls the list, every frame
+    // paints the rows that arrived, redraws the scroll bar and hands the view to the display,
+    // which is most of the window's work; lines racing past are read no better at 40 frames
+    // than at 25, and a scroll of a few rows a frame still moves steadily.
+    static constexpr int frameMs = 40;
 
     static constexpr int charactersPerStep = 4;
 
@@ -85,4 +104,6 @@ private:
     QTimer m_frame;
     QElapsedTimer m_sinceFrame;
     int m_topLineWanted = -1;
+    bool m_frameOwed = false;
+    RowInk m_ink;
 };
