@@ -1,5 +1,7 @@
 #include "Serial_io.h"
 
+#include "NetworkDevice.h"
+#include "PortDevice.h"
 #include "PortsFolder.h"
 #include "QtSerialDevice.h"
 #include "TerminalSink.h"
@@ -16,7 +18,9 @@ constexpr int CR = 0x0D;
 Serial_io::Serial_io(const PortsFolder& ports, TerminalSink& terminal, Pause pause,
                      DeviceMaker makeDevice)
     : m_ports(ports), m_terminal(terminal), m_pause(std::move(pause)),
-      m_device(makeDevice ? makeDevice() : std::make_unique<QtSerialDevice>())
+      m_device(std::make_unique<PortDevice>(
+          makeDevice ? makeDevice() : std::make_unique<QtSerialDevice>(),
+          std::make_unique<NetworkDevice>()))
 {
 }
 
