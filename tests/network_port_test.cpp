@@ -1,12 +1,17 @@
 // Ports on other machines: a COM number linked to a real ser2net on the loopback address,
 // which serves a pseudo-terminal. The terminal core opens it like any port.
+#include "ComPortOption.h"
 #include "CoreFixture.h"
 #include "Ser2netServer.h"
 #include "TerminalTexts.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +31,29 @@ bool waitFor(const std::function<bool()>& done)
     }
     return true;
 }
+
+// A server that takes connections and never says a word: the kernel completes each
+// connection, and nobody answers on it.
+class SilentServer {
+public:
+    SilentServer()
+    {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        ::bind(m_socket, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(m_socket, 8);
+        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&a), &length);
+        m_port = ntohs(a.sin_port);
+    }
+    ~SilentServer() { ::close(m_socket); }
+    QString address() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_port); }
+
+private:
+    int m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    quint16 m_port = 0;
+};
 
 class NetworkPortTest : public CoreFixture {
 protected:
@@ -226,6 +254,13 @@ INSTANTIATE_TEST_SUITE_P(
                     ": connection refused"},
         RefusalCase{"unknownName", [] { return QStringLiteral("telnet://lab-pi.invalid:3001"); },
                     "lab-pi.invalid:3001: no host of that name is known"},
+        RefusalCase{
+            "silentServer",
+            [] {
+                static SilentServer silent;
+                return silent.address();
+            },
+            ": no answer to the line settings (115200 baud, 8 data bits, no parity, 1 stop bit)"},
         RefusalCase{"notAnAddress", [] { return QStringLiteral("tcp://lab-pi"); },
                     "write rfc2217://HOST:PORT, telnet://HOST:PORT or tcp://HOST:PORT."}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -260,11 +295,71 @@ TEST_F(NetworkPortTest, APacedCommandLeavesByteByByte)
     EXPECT_EQ(arrived, command);
 }
 
+TEST_F(NetworkPortTest, AutoDetectShowsTheNetworkPortsThatOpen)
+{
+    serve();
+    profile.link(8,
+                 QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2netServer::freeLoopbackPort()));
+    SilentServer silent;
+    profile.link(9, silent.address());
+    core->AutoDetect1Click();
+    EXPECT_TRUE(core->portItemsShown().port(port));
+    EXPECT_FALSE(core->portItemsShown().port(8));
+    EXPECT_FALSE(core->portItemsShown().port(9));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
 TEST_F(NetworkPortTest, TheMenuTooltipShowsTheAddress)
 {
     profile.link(port, "rfc2217://lab-pi:3001");
     EXPECT_EQ(core->ports().describe(port), "rfc2217://lab-pi:3001 (a port on the network)");
     EXPECT_EQ(core->ports().devicePath(port), "rfc2217://lab-pi:3001");
 }
+
+// ser2net takes any setting it is sent, so the server that answers with other values is
+// played here, by its answers.
+struct AnswerCase {
+    const char* name;
+    LineSettings asked;
+    std::vector<QByteArray> answers;
+    QStringList notTaken;
+    QStringList unanswered;
+};
+
+void PrintTo(const AnswerCase& c, std::ostream* os) { *os << c.name; }
+
+class ComPortAnswerTest : public ::testing::TestWithParam<AnswerCase> {};
+
+TEST_P(ComPortAnswerTest, TheServersAnswersTellWhatItTook)
+{
+    const AnswerCase& c = GetParam();
+    ComPortOption option(c.asked);
+    for (const QByteArray& answer : c.answers)
+        option.takeAnswer(answer);
+    EXPECT_EQ(option.notTaken(), c.notTaken);
+    EXPECT_EQ(option.unanswered(), c.unanswered);
+    EXPECT_EQ(option.allAnswered(), c.unanswered.isEmpty());
+}
+
+const QByteArray baud9600("\x65\x00\x00\x25\x80", 5);
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ComPortAnswerTest,
+    ::testing::Values(
+        AnswerCase{
+            "allTaken", {9600, 7, 2, 2}, {baud9600, "\x66\x07", "\x67\x03", "\x68\x02"}, {}, {}},
+        AnswerCase{
+            "stopBitsZeroAreNotAsked", {9600, 8, 0, 0}, {baud9600, "\x66\x08", "\x67\x01"}, {}, {}},
+        AnswerCase{"otherValuesAreNotTaken",
+                   {9600, 7, 1, 2},
+                   {QByteArray("\x65\x00\x01\xC2\x00", 5), "\x66\x08", "\x67\x02", "\x68\x02"},
+                   {"9600 baud (it keeps 115200 baud)", "7 data bits (it keeps 8 data bits)"},
+                   {}},
+        AnswerCase{"missingAnswersAreNamed",
+                   {9600, 8, 1, 1},
+                   {baud9600, "\x6B\x00"},
+                   {},
+                   {"8 data bits", "odd parity", "1 stop bit"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

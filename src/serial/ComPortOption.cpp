@@ -43,8 +43,9 @@ QString settingText(unsigned char command, QByteArrayView value)
         return byte >= 1 && byte <= 5 ? QString::fromLatin1(parityNames[byte - 1])
                                       : QStringLiteral("parity code %1").arg(byte);
     case SetStopSize:
-        return byte == 3 ? QStringLiteral("1.5 stop bits")
-                         : QStringLiteral("%1 stop bits").arg(byte);
+        return byte == 1   ? QStringLiteral("1 stop bit")
+               : byte == 3 ? QStringLiteral("1.5 stop bits")
+                           : QStringLiteral("%1 stop bits").arg(byte);
     default: return QStringLiteral("setting %1").arg(command);
     }
 }

@@ -34,7 +34,7 @@ public:
     // The longest an open holds the window: the driver's bound on any wait.
     static constexpr int openWaitMs = 1000;
     // Auto Detect probes many ports one after another: each gets this much.
-    static constexpr int probeWaitMs = 250;
+    static constexpr int probeWaitMs = 500;
     // A reopen of the port whose last open failed looks this long for the outcome.
     static constexpr int retryWaitMs = 30;
     // How long a connection attempt goes on in the background before it gives up.
