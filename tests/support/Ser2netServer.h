@@ -23,6 +23,7 @@ public:
     void stop();
 
     quint16 port() const { return m_port; }
+    qint64 pid() const { return m_server.processId(); }
     // The ports-folder link target that names it: rfc2217://127.0.0.1:PORT or tcp://...
     QString address() const;
 
