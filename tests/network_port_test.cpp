@@ -6,11 +6,14 @@
 #include "TerminalTexts.h"
 
 #include <QDeadlineTimer>
+#include <QScopeGuard>
 #include <QThread>
 #include <arpa/inet.h>
+#include <atomic>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -197,8 +200,23 @@ TEST_F(NetworkPortTest, AServerThatGoesAwayIsALostPortThatComesBack)
 {
     PtyPeer& module = serve();
     ASSERT_TRUE(open());
-    module.send("before\r");
-    ASSERT_TRUE(tickUntilReal([&] { return lines().contains("before"); }));
+
+    // The module streams numbered lines, a little apart, from start to end of the test.
+    const auto lineText = [](int i) { return QStringLiteral("line %1").arg(i); };
+    std::atomic<bool> stop{false};
+    std::atomic<int> sent{0};
+    std::thread streaming([&] {
+        for (int i = 0; !stop; ++i) {
+            module.sendPatiently(lineText(i).toLatin1() + '\r', stop);
+            sent = i + 1;
+            QThread::msleep(1);
+        }
+    });
+    const auto stopStreaming = qScopeGuard([&] {
+        stop = true;
+        streaming.join();
+    });
+    ASSERT_TRUE(tickUntilReal([&] { return lines().contains(lineText(5)); }));
 
     server->stop();
     ASSERT_TRUE(tickUntilReal([&] { return core->panel(0) == "COM7" + texts::offLineSuffix; }))
@@ -209,16 +227,16 @@ TEST_F(NetworkPortTest, AServerThatGoesAwayIsALostPortThatComesBack)
     ASSERT_TRUE(tickUntilReal([&] { return core->panel(0).endsWith("Online"); }))
         << qPrintable(core->panel(0));
 
-    // The stream after the return arrives whole.
-    QStringList sent;
-    for (int i = 0; i < 200; ++i) {
-        sent.append(QStringLiteral("line %1").arg(i));
-        module.send(sent.back().toLatin1() + '\r');
-    }
-    ASSERT_TRUE(tickUntilReal([&] { return lines().contains(sent.back()); }))
-        << qPrintable(lines().join('|').right(300)) << " " << qPrintable(core->panel(0));
+    // Every line the module sends once the port is back arrives, in order.
+    const int firstAfterReturn = sent + 1;
+    const int last = firstAfterReturn + 200;
+    ASSERT_TRUE(tickUntilReal([&] { return sent > last; }));
+    ASSERT_TRUE(tickUntilReal([&] { return lines().contains(lineText(last)); }));
     const QStringList shown = lines();
-    EXPECT_EQ(shown.mid(shown.indexOf(sent.front()), sent.size()), sent);
+    const qsizetype from = shown.indexOf(lineText(firstAfterReturn));
+    ASSERT_GE(from, 0) << "line " << firstAfterReturn << " was lost";
+    for (int i = firstAfterReturn; i <= last; ++i)
+        ASSERT_EQ(shown.value(from + i - firstAfterReturn), lineText(i));
 }
 
 struct RefusalCase {
