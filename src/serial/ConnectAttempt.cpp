@@ -103,7 +103,7 @@ void run(const std::shared_ptr<ConnectAttempt::State>& state, const QByteArray& 
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_ADDRCONFIG | AI_NUMERICSERV;
+    hints.ai_flags = AI_NUMERICSERV;
     addrinfo* found = nullptr;
     int socket = -1;
     QString failure;

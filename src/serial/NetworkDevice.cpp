@@ -73,14 +73,20 @@ int NetworkDevice::connectedSocket(const NetworkAddress& address, Clock::time_po
                                    QString* why)
 {
     const QString name = address.hostAndPort();
-    const bool retry = m_lastFailedFor == name;
-    if (!m_attempt || m_attemptFor != name) {
+    // An attempt that an earlier open left running is only looked at; a new one is awaited,
+    // briefly when it follows a failed open of the same port (the terminal's reopens).
+    const bool running = m_attempt && m_attemptFor == name;
+    if (!running) {
         m_attempt = ConnectAttempt::start(address.host, address.port, attemptGiveUpMs);
         m_attemptFor = name;
     }
-    const int waitMs = retry ? std::min(retryWaitMs, msUntil(deadline)) : msUntil(deadline);
+    const int waitMs = running                   ? 0
+                       : m_lastFailedFor == name ? std::min(retryWaitMs, msUntil(deadline))
+                                                 : msUntil(deadline);
     if (!m_attempt->awaitOutcome(waitMs)) {
-        *why = name + QStringLiteral(": no answer within %1 ms (still trying)").arg(waitMs);
+        *why = name + (waitMs == 0
+                           ? QStringLiteral(": no answer yet (still trying)")
+                           : QStringLiteral(": no answer within %1 ms (still trying)").arg(waitMs));
         return -1;
     }
     const int socket = m_attempt->takeSocket();

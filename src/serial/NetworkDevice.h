@@ -22,8 +22,8 @@ union telnet_event_t;
 // thread of its own (ConnectAttempt), and an open waits for them and for the server's
 // answers to the line settings at most openWaitMs in all. An open that gives up leaves the
 // attempt running; the reopens that follow (the terminal retries a lost port every tick)
-// only look whether it has come through, so a host that does not answer never holds the
-// window again.
+// only look whether it has come through, and a new attempt after a failed one is awaited
+// only retryWaitMs, so a host that does not answer does not hold the window again.
 class NetworkDevice : public SerialDevice {
 public:
     NetworkDevice();
@@ -35,7 +35,7 @@ public:
     static constexpr int openWaitMs = 1000;
     // Auto Detect probes many ports one after another: each gets this much.
     static constexpr int probeWaitMs = 500;
-    // A reopen of the port whose last open failed looks this long for the outcome.
+    // A reopen of the port whose last open failed waits this long for a new attempt.
     static constexpr int retryWaitMs = 30;
     // How long a connection attempt goes on in the background before it gives up.
     static constexpr int attemptGiveUpMs = 20000;
