@@ -180,6 +180,19 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"baud1200EvenParity7Bits", {1200, 7, 2, 1}, B1200, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(NetworkPortTest, AChangeOfTheLineSettingsReachesTheFarDevice)
+{
+    PtyPeer& module = serve();
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(waitFor([&] { return speedOf(module.line()) == B115200; }));
+    core->selectLineParameter(&TerminalState::baudRate, 19200);
+    core->selectLineParameter(&TerminalState::stopBits, 2);
+    EXPECT_TRUE(prompts.messages.isEmpty()) << qPrintable(prompts.details.join(' '));
+    EXPECT_TRUE(core->panel(0).startsWith("COM7 19200 8N2- Online")) << qPrintable(core->panel(0));
+    EXPECT_TRUE(waitFor(
+        [&] { return speedOf(module.line()) == B19200 && (module.line().c_cflag & CSTOPB); }));
+}
+
 TEST_F(NetworkPortTest, StopBitsZeroKeepTheServersSetting)
 {
     // The server sets its device to two stop bits for each connection.
