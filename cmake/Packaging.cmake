@@ -9,7 +9,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt draws the tool bar's icons through its SVG plugin, which no program links.
+# Qt draws the tool bar's icons through its SVG plugin, which no program links. (The Telnet
+# library of network ports, libtelnet2, is linked: shlibdeps names it.)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[serial terminal for configuring and testing radio modules

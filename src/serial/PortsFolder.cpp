@@ -1,5 +1,6 @@
 #include "PortsFolder.h"
 
+#include "NetworkAddress.h"
 #include "XdgFolders.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +53,15 @@ QHash<QString, QString> stableLinksByDevice()
     return links;
 }
 
+// A link's target as written, or an empty text for an entry that is not a link. A network
+// address is kept as it is, where a path would be made absolute.
+QString linkText(const QString& entry)
+{
+    char target[4096];
+    const ssize_t n = ::readlink(QFile::encodeName(entry).constData(), target, sizeof target);
+    return n > 0 && size_t(n) < sizeof target ? QFile::decodeName(QByteArray(target, n)) : QString();
+}
+
 } // namespace
 
 PortsFolder::PortsFolder(QString dir) : m_dir(std::move(dir)) {}
@@ -84,14 +95,21 @@ QString PortsFolder::entryPath(int n) const
 QString PortsFolder::devicePath(int n) const
 {
     const QString entry = entryPath(n);
-    return entry.isEmpty() ? QString() : canonical(entry);
+    if (entry.isEmpty())
+        return {};
+    // A network port is there as far as the folder can tell: whether it answers, only
+    // opening it shows.
+    const QString target = linkText(entry);
+    return NetworkAddress::isNetworkTarget(target) ? target : canonical(entry);
 }
 
 QString PortsFolder::linkTarget(int n) const
 {
     const QFileInfo entry(entryPath(n));
-    if (entry.isSymLink())
-        return entry.symLinkTarget();
+    if (entry.isSymLink()) {
+        const QString target = linkText(entry.filePath());
+        return NetworkAddress::isNetworkTarget(target) ? target : entry.symLinkTarget();
+    }
     return entry.exists() ? entry.absoluteFilePath() : QString();
 }
 
@@ -159,6 +177,9 @@ QString PortsFolder::describe(int n) const
     const QFileInfo entry(entryPath(n));
     if (!entry.isSymLink() && !entry.exists())
         return QStringLiteral("No device has this number");
+    const QString network = linkText(entry.filePath());
+    if (NetworkAddress::isNetworkTarget(network))
+        return network + QStringLiteral(" (a port on the network)");
     const QString device = canonical(entry.absoluteFilePath());
     if (device.isEmpty())
         return entry.symLinkTarget() + QStringLiteral(" (not present)");

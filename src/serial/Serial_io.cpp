@@ -1,6 +1,8 @@
 #include "Serial_io.h"
 
 #include "Ascii.h"
+#include "NetworkDevice.h"
+#include "PortDevice.h"
 #include "PortsFolder.h"
 #include "QtSerialDevice.h"
 #include "TerminalSink.h"
@@ -11,7 +13,9 @@
 Serial_io::Serial_io(const PortsFolder& ports, TerminalSink& terminal, Pause pause,
                      DeviceMaker makeDevice)
     : m_ports(ports), m_terminal(terminal), m_pause(std::move(pause)),
-      m_device(makeDevice ? makeDevice() : std::make_unique<QtSerialDevice>())
+      m_device(std::make_unique<PortDevice>(
+          makeDevice ? makeDevice() : std::make_unique<QtSerialDevice>(),
+          std::make_unique<NetworkDevice>()))
 {
 }
 
