@@ -2,6 +2,7 @@
 // 921600-baud line (92160 bytes a second): the real main window, offscreen, reading a
 // pseudo-terminal for ten seconds. The module's side runs in a thread of its own and its
 // processor time is left out of the figure.
+#include "BenchFigures.h"
 #include "PtyPeer.h"
 #include "ScriptedPrompts.h"
 #include "TMain.h"
@@ -17,22 +18,6 @@
 #include <thread>
 
 namespace {
-
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    ::getrusage(who, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-QByteArray oneLine(int number)
-{
-    QByteArray line = "line " + QByteArray::number(number) + ' ';
-    while (line.size() < 998)
-        line += char('!' + line.size() % 94);
-    return line + "\r\n";
-}
 
 } // namespace
 
@@ -64,7 +49,7 @@ int main(int argc, char** argv)
         for (int i = 0; i < lineCount && !stop; ++i) {
             std::this_thread::sleep_until(
                 start + std::chrono::microseconds(qint64(i * 1000.0 / bytesPerSecond * 1e6)));
-            module.send(oneLine(i));
+            module.send(numberedLongLine(i));
         }
         senderCpu = cpuSeconds(RUSAGE_THREAD);
     });
@@ -77,7 +62,7 @@ int main(int argc, char** argv)
     const double elapsed = double(wall.elapsed()) / 1000.0;
     const double windowCpu = cpuSeconds(RUSAGE_SELF) - cpuBefore - senderCpu;
     const bool whole = lines.count() == lineCount + 1 &&
-                       lines.line(lineCount - 1).toLatin1() == oneLine(lineCount - 1).chopped(2);
+                       lines.line(lineCount - 1).toLatin1() == numberedLongLine(lineCount - 1).chopped(2);
     std::printf("line rate: %d lines of 1000 bytes at 92160 bytes/s, %d shown in %.1f s; "
                 "window %.1f%% of a core, %.2f ms of processor a line; %s\n",
                 lineCount, linesShown, elapsed, 100.0 * windowCpu / elapsed,

@@ -5,6 +5,7 @@
 //  - drain: a flood of lines written as fast as the line takes them; bytes a second shown;
 //  - key to wire: one byte written by the driver until the module has it, the median of many.
 // The module's side runs in a thread of its own and its processor time is left out.
+#include "BenchFigures.h"
 #include "PtyPeer.h"
 #include "ScriptedPrompts.h"
 #include "Ser2netServer.h"
@@ -24,36 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    ::getrusage(who, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// Another process's processor time so far (user and system), from /proc.
-double processCpuSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
-        return 0.0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    // After the name: state is field 3, utime 14 and stime 15 (counting from 1).
-    return fields.size() > 12
-               ? (fields[11].toDouble() + fields[12].toDouble()) / double(::sysconf(_SC_CLK_TCK))
-               : 0.0;
-}
-
-QByteArray oneLine(int number)
-{
-    QByteArray line = "line " + QByteArray::number(number) + ' ';
-    while (line.size() < 998)
-        line += char('!' + line.size() % 94);
-    return line + "\r\n";
-}
 
 struct Figures {
     double windowCpu;
@@ -82,13 +53,13 @@ Figures stream(TMain& window, PtyPeer& module, qint64 serverPid, int lineCount,
             if (bytesPerSecond > 0)
                 std::this_thread::sleep_until(
                     start + std::chrono::microseconds(qint64(i * 1000.0 / bytesPerSecond * 1e6)));
-            module.sendPatiently(oneLine(i), stop);
+            module.sendPatiently(numberedLongLine(i), stop);
         }
         senderCpu = cpuSeconds(RUSAGE_THREAD);
     });
     const qint64 limitMs =
         bytesPerSecond > 0 ? qint64(lineCount * 1000.0 / bytesPerSecond * 3000) : 120000;
-    const QByteArray last = oneLine(lineCount - 1).chopped(2);
+    const QByteArray last = numberedLongLine(lineCount - 1).chopped(2);
     const auto lastShown = [&] {
         return lines.count() >= 2 && lines.line(lines.count() - 2).toLatin1() == last;
     };

@@ -5,6 +5,7 @@
 // processor load while idle, and its memory after a million and ten million lines.
 // The module's side runs on threads of its own; their processor time is left out.
 // Run as `receive_bench [quick]` (quick: shorter streams, no ten-million-line run).
+#include "BenchFigures.h"
 #include "PtyPeer.h"
 #include "ScriptedPrompts.h"
 #include "TMain.h"
@@ -32,14 +33,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    ::getrusage(who, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 double residentMegabytes()
 {
