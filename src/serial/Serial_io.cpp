@@ -136,13 +136,13 @@ int Serial_io::c_getc_checked()
     return takeByte();
 }
 
-QByteArray Serial_io::c_arrived()
+void Serial_io::c_arrived(QByteArray& block)
 {
+    block.resize(0);
     if (!fetch(0))
-        return {};
-    QByteArray block = std::exchange(m_arrived, {});
+        return;
+    std::swap(block, m_arrived);
     block.remove(0, std::exchange(m_taken, 0)); // what c_getc handed out already
-    return block;
 }
 
 void Serial_io::setArrivalNotice(std::function<void()> notice)

@@ -44,9 +44,10 @@ public:
     int c_getc();
     int c_getc_checked();
 
-    // The receive tick's intake, which never waits: everything that has arrived, read from
-    // the device in one block and now the caller's. Empty when nothing has.
-    QByteArray c_arrived();
+    // The receive tick's intake, which never waits: `block`, all taken, is replaced by
+    // everything that has arrived, read from the device in one block (empty when nothing
+    // has). Its storage is kept for the next read, so that a stream costs no allocations.
+    void c_arrived(QByteArray& block);
     // Called when the open device has bytes or a failure to tell of (see SerialDevice).
     void setArrivalNotice(std::function<void()> notice);
     // Whether the device watches the line between reads (see SerialDevice).

@@ -105,7 +105,7 @@ bool Receiver::runPasses()
 QByteArrayView Receiver::untakenBytes()
 {
     if (m_blockTaken == m_block.size()) {
-        m_block = m_io.c_arrived();
+        m_io.c_arrived(m_block);
         m_blockTaken = 0;
     }
     return QByteArrayView(m_block).sliced(m_blockTaken);
