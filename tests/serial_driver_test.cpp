@@ -286,4 +286,28 @@ TEST(ReadWatchTest, AnUnwatchedLineTellsNothingUntilWatchedAgain)
     EXPECT_EQ(bytes, "while unwatched");
 }
 
+// Between reads, an unwatched line keeps what arrives (nothing wakes the event loop for it);
+// a watched one is emptied as bytes come, so that a flood never fills the line between reads.
+TEST(ReadWatchTest, OnlyAWatchedLineIsEmptiedBetweenReads)
+{
+    QTemporaryDir lockDir;
+    PtyPeer module;
+    QtSerialDevice device(UucpLocks({lockDir.path()}));
+    QString why;
+    ASSERT_TRUE(device.open(module.devicePath(), LineSettings{}, &why)) << qPrintable(why);
+    const QByteArray flood(3000, 'F');
+    device.watchArrivals(false);
+    module.send(flood);
+    QTest::qWait(200); // turns of the event loop in which a watched line would be emptied
+    EXPECT_TRUE(module.awaitBytesForProgram(0)) << "an unwatched line was read between reads";
+
+    device.watchArrivals(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !module.awaitBytesForProgram(0); }, 10000))
+        << "a watched line was left full";
+    QByteArray bytes;
+    for (int reads = 0; reads < 100 && bytes.size() < flood.size(); ++reads)
+        device.read(bytes, 100);
+    EXPECT_EQ(bytes, flood);
+}
+
 } // namespace

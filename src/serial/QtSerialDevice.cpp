@@ -1,14 +1,22 @@
 #include "QtSerialDevice.h"
 
+#include <QMetaObject>
+#include <cerrno>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
 
-// Bounds what QSerialPort buffers while the receive loop catches up with a flood.
-constexpr qint64 readBufferBytes = 4 * 1024 * 1024;
+// Bounds what QSerialPort buffers while the receive loop catches up with a flood, and what one
+// read takes off the line.
+constexpr qsizetype readBufferBytes = 4 * 1024 * 1024;
+// Unwatched, the port may take in this much before it is read again: it wakes the event loop
+// at most once between reads (0 would mean no bound at all).
+constexpr qsizetype unwatchedBufferBytes = 1;
+constexpr qsizetype readChunkBytes = 16 * 1024;
 
 bool toQtDataBits(int bits, QSerialPort::DataBits* out)
 {
@@ -58,7 +66,7 @@ QtSerialDevice::QtSerialDevice(UucpLocks locks) : m_access(std::move(locks))
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
-    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { tellArrival(); });
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { onReadyRead(); });
 }
 
 void QtSerialDevice::tellArrival()
@@ -72,18 +80,38 @@ void QtSerialDevice::setArrivalNotice(std::function<void()> notice)
     m_arrivalNotice = std::move(notice);
 }
 
-void QtSerialDevice::watchArrivals(bool watch)
+void QtSerialDevice::onReadyRead()
 {
-    m_watching = watch;
-    applyWatch();
+    if (m_watching)
+        tellArrival();
 }
 
-// The port turns its notifier on again whenever it is read; unwatched, it is turned off
-// after every read. Turned on, it fires at once for bytes that came meanwhile.
+void QtSerialDevice::watchArrivals(bool watch)
+{
+    const bool watchedAgain = watch && !m_watching;
+    m_watching = watch;
+    applyWatch();
+    if (!watchedAgain || !m_port.isOpen())
+        return;
+    // Taking what the port holds lets it read on; bytes that came meanwhile are told of from
+    // the event loop, as they would have been had the line been watched.
+    m_held.append(m_port.readAll());
+    if (m_held.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        &m_port,
+        [this] {
+            if (m_watching && !m_held.isEmpty())
+                tellArrival();
+        },
+        Qt::QueuedConnection);
+}
+
+// The port stops taking bytes in once it holds as much as its read buffer may: the bound is
+// how the line is watched or not, through the port's public interface alone.
 void QtSerialDevice::applyWatch()
 {
-    if (m_readNotifier && m_port.isOpen())
-        m_readNotifier->setEnabled(m_watching);
+    m_port.setReadBufferSize(m_watching ? readBufferBytes : unwatchedBufferBytes);
 }
 
 QtSerialDevice::~QtSerialDevice() { close(); }
@@ -150,17 +178,13 @@ bool QtSerialDevice::openPort(const QString& path, QString* why)
     }
     // No other program may open the device while it is ours (root still can).
     ::ioctl(m_port.handle(), TIOCEXCL);
-    m_port.setReadBufferSize(readBufferBytes);
-    m_readNotifier = nullptr;
-    for (QSocketNotifier* notifier : m_port.findChildren<QSocketNotifier*>())
-        if (notifier->type() == QSocketNotifier::Read)
-            m_readNotifier = notifier;
     applyWatch();
     return true;
 }
 
 void QtSerialDevice::close()
 {
+    m_held.clear();
     if (m_port.isOpen())
         m_port.close();
 }
@@ -173,7 +197,7 @@ bool QtSerialDevice::markGoneIfHungUp()
     if (::tcgetattr(m_port.handle(), &t) == 0)
         return false;
     m_gone = true;
-    m_port.close();
+    close();
     return true;
 }
 
@@ -213,8 +237,8 @@ void QtSerialDevice::writeByte(unsigned char byte, int limitMs)
         m_port.waitForBytesWritten(limitMs);
 }
 
-// Moves what the device holds into the port's buffer, waiting at most `limitMs` for it.
-bool QtSerialDevice::pullArrived(int limitMs)
+// Waits at most `limitMs` for the line to have bytes.
+bool QtSerialDevice::waitForLine(int limitMs)
 {
     pollfd p{m_port.handle(), POLLIN, 0};
     const int ready = ::poll(&p, 1, limitMs);
@@ -224,8 +248,25 @@ bool QtSerialDevice::pullArrived(int limitMs)
         markGoneIfHungUp();
         return false;
     }
-    m_port.waitForReadyRead(0);
-    return m_port.isOpen();
+    return true;
+}
+
+// Appends what waits on the line, read through the port's descriptor: the port itself may
+// take no more than its bound, and nothing runs in between that could let it.
+void QtSerialDevice::takeFromLine(QByteArray& into)
+{
+    char chunk[readChunkBytes];
+    while (m_port.isOpen() && into.size() < readBufferBytes) {
+        const ssize_t n = ::read(m_port.handle(), chunk, sizeof chunk);
+        if (n > 0)
+            into.append(chunk, qsizetype(n));
+        if (n == readChunkBytes || (n < 0 && errno == EINTR))
+            continue;
+        // Nothing more (a raw line answers 0 or EAGAIN), or a line that failed or went away.
+        if (n < 0 && errno != EAGAIN && !markGoneIfHungUp())
+            m_readFailed = true;
+        return;
+    }
 }
 
 SerialDevice::ReadOutcome QtSerialDevice::nothingOrFailure()
@@ -240,12 +281,13 @@ SerialDevice::ReadOutcome QtSerialDevice::read(QByteArray& bytes, int limitMs)
 {
     if (m_gone || !m_port.isOpen())
         return ReadOutcome::Nothing;
-    if (m_port.bytesAvailable() == 0 && !pullArrived(limitMs))
+    if (m_held.isEmpty() && m_port.bytesAvailable() == 0 && !waitForLine(limitMs))
         return nothingOrFailure();
-    // readAll, unlike taking bytes one at a time, ends by asking the port for more, which
-    // turns its notifier back on when a flood had filled the buffer and turned it off.
+    // In the order they came: what was held back, what the port took in, what is still on
+    // the line. readAll also lets a port that had reached its bound read on.
     const qsizetype before = bytes.size();
+    bytes.append(std::exchange(m_held, {}));
     bytes.append(m_port.readAll());
-    applyWatch();
+    takeFromLine(bytes);
     return bytes.size() > before ? ReadOutcome::Bytes : nothingOrFailure();
 }

@@ -3,19 +3,18 @@
 #include "PortAccess.h"
 #include "SerialDevice.h"
 
-#include <QPointer>
 #include <QSerialPort>
-#include <QSocketNotifier>
 #include <termios.h>
 
 // The serial device on Qt Serial Port: real UARTs, USB adapters and pseudo-terminals.
 //
-// Reads poll the native handle and then let QSerialPort take the bytes, so that its own
-// notifier and our reads never compete for them; what QSerialPort holds is taken as a
-// whole, which also lets its notifier read on at once when its bounded buffer was full. A device
-// that has gone away (an unplugged adapter, a closed pseudo-terminal master) is closed at once and
-// remembered as gone: otherwise QSerialPort keeps raising read errors at full CPU until it is
-// closed.
+// Reads take what the port holds and then what waits on the line, through the port's own
+// descriptor. Whether arriving bytes wake the event loop is set through the port's public
+// read buffer bound (watchArrivals): watched, the port takes what arrives as it comes, up to
+// a bound that a flood cannot overrun; unwatched, it may take a single byte before it is read
+// again, so the rest waits on the line. A device that has gone away (an unplugged adapter, a
+// closed pseudo-terminal master) is closed at once and remembered as gone: otherwise
+// QSerialPort keeps raising read errors at full CPU until it is closed.
 //
 // A device is opened only when no other program holds it (see PortAccess), and is then
 // taken exclusively. Opening changes the baud rate, data bits and parity, and the stop bits
@@ -42,17 +41,19 @@ private:
     bool openPort(const QString& path, QString* why);
     void onError(QSerialPort::SerialPortError error);
     bool markGoneIfHungUp();
-    bool pullArrived(int limitMs);
+    bool waitForLine(int limitMs);
+    void takeFromLine(QByteArray& into);
     ReadOutcome nothingOrFailure();
+    void applyWatch();
+    void onReadyRead();
+    void tellArrival();
 
     PortAccess m_access;
     QSerialPort m_port;
-    void applyWatch();
-    void tellArrival();
+    // What the port held when the line began to be watched again, not yet read.
+    QByteArray m_held;
 
     std::function<void()> m_arrivalNotice;
-    // QSerialPort's own read notifier, which takes what arrives into the port's buffer.
-    QPointer<QSocketNotifier> m_readNotifier;
     bool m_watching = true;
     bool m_gone = false;
     bool m_readFailed = false;

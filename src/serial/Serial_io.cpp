@@ -140,14 +140,14 @@ int Serial_io::c_getc_checked()
     return takeByte();
 }
 
-QByteArrayView Serial_io::c_arrived()
+void Serial_io::c_arrived(QByteArray& block)
 {
+    block.resize(0);
     if (!fetch(0))
-        return {};
-    return QByteArrayView(m_arrived).sliced(m_taken);
+        return;
+    std::swap(block, m_arrived);
+    block.remove(0, std::exchange(m_taken, 0)); // what c_getc handed out already
 }
-
-void Serial_io::c_take(qsizetype n) { m_taken = std::min(m_taken + n, m_arrived.size()); }
 
 void Serial_io::setArrivalNotice(std::function<void()> notice)
 {

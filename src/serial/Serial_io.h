@@ -40,15 +40,14 @@ public:
     static qint64 c_putsMs(qsizetype length, bool multiplex);
     void c_write(const QString& s);
     // One byte at a time, waiting up to the read limits: only the tests read this way; the
-    // receive tick takes blocks through c_arrived and c_take below.
+    // receive tick takes blocks through c_arrived below.
     int c_getc();
     int c_getc_checked();
 
-    // The receive loop's intake, which never waits: the bytes that have arrived and are not
-    // taken yet (reading what the device holds when none are left), and taking the first `n`
-    // of them. The view is valid until the next read.
-    QByteArrayView c_arrived();
-    void c_take(qsizetype n);
+    // The receive tick's intake, which never waits: `block`, all taken, is replaced by
+    // everything that has arrived, read from the device in one block (empty when nothing
+    // has). Its storage is kept for the next read, so that a stream costs no allocations.
+    void c_arrived(QByteArray& block);
     // Called when the open device has bytes or a failure to tell of (see SerialDevice).
     void setArrivalNotice(std::function<void()> notice);
     // Whether the device watches the line between reads (see SerialDevice).

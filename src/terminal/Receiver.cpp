@@ -67,6 +67,13 @@ void Receiver::skipQuietTicks(int ticks)
     m_ticksSoFar += skipped;
 }
 
+void Receiver::portClosed()
+{
+    m_pendingEscape.clear();
+    m_block.clear();
+    m_blockTaken = 0;
+}
+
 void Receiver::Clear1Click()
 {
     m_list.clear();
@@ -74,23 +81,34 @@ void Receiver::Clear1Click()
 }
 
 // Takes what has arrived, without ever waiting for more, until nothing is left or the
-// tick's time is up; what is left waits in the driver for the next tick. False when
+// tick's time is up; what is left waits in the block for the next tick. False when
 // nothing had arrived.
 bool Receiver::runPasses()
 {
     QElapsedTimer elapsed;
     elapsed.start();
     for (int passes = 1;; ++passes) {
-        const QByteArrayView arrived = m_io.c_arrived();
+        const QByteArrayView arrived = untakenBytes();
         if (arrived.isEmpty())
             return m_lastTickBytes > 0;
         const qsizetype took = runPass(arrived);
-        m_io.c_take(took);
+        // (A pass that closed the port has dropped the block.)
+        m_blockTaken = std::min(m_blockTaken + took, m_block.size());
         m_lastTickBytes += took;
         const bool lookAtClock = took >= longestRun || passes % passesBetweenClockChecks == 0;
         if (lookAtClock && elapsed.elapsed() >= m_budget.milliseconds)
             return true;
     }
+}
+
+// The rest of the block, or a new one from the driver once it is all taken.
+QByteArrayView Receiver::untakenBytes()
+{
+    if (m_blockTaken == m_block.size()) {
+        m_io.c_arrived(m_block);
+        m_blockTaken = 0;
+    }
+    return QByteArrayView(m_block).sliced(m_blockTaken);
 }
 
 // One pass takes an escape sequence, a byte that ends a line or takes a character back,

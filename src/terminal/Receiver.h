@@ -18,8 +18,9 @@ class TerminalListModel;
 // renders it into the terminal list (and the capture), and keeps the port open through
 // port control. ReceiveTicker runs the ticks, 10 ms apart while bytes come.
 //
-// A received byte: Serial_io::c_arrived → runPass → ByteRendering → ListWriter → the list
-// model; the view publishes the list once a frame.
+// A received byte: Serial_io::c_arrived hands the tick a block → runPass → ByteRendering →
+// ListWriter → the list model; the view publishes the list once a frame. What a tick had no
+// time for stays in the block until the next one.
 class Receiver : public QObject {
     Q_OBJECT
 public:
@@ -39,7 +40,7 @@ public:
     // Clears the terminal list, and the escape sequence that was to change it.
     void Clear1Click();
     // The port was closed: an escape sequence begun on it is dropped.
-    void portClosed() { m_pendingEscape.clear(); }
+    void portClosed();
 
     // The ticks from now that would do nothing but count towards the next port check, as
     // long as no byte arrives: none unless the last tick ran and found the open port quiet,
@@ -65,6 +66,7 @@ signals:
 
 private:
     bool runPasses();
+    QByteArrayView untakenBytes();
     qsizetype runPass(QByteArrayView bytes);
     qsizetype ordinaryRunLength(QByteArrayView bytes) const;
     void showRun(QByteArrayView run);
@@ -91,6 +93,10 @@ private:
     // port it came from and to the list it was to change: closing the one or clearing the
     // other drops it.
     QByteArray m_pendingEscape;
+    // The block the driver handed over last, taken up to `m_blockTaken`; it belongs to the
+    // port it came from.
+    QByteArray m_block;
+    qsizetype m_blockTaken = 0;
     // The text of a run of received bytes, kept to be reused by the next run.
     QByteArray m_runText;
 };
