@@ -94,9 +94,9 @@ protected:
         const QDeadlineTimer deadline(generousMs);
         while (got.size() < n && !deadline.hasExpired()) {
             module.awaitBytesForProgram(0);
-            const QByteArrayView arrived = core->io().c_arrived();
-            got.append(arrived.toByteArray());
-            core->io().c_take(arrived.size());
+            QByteArray arrived;
+            core->io().c_arrived(arrived);
+            got.append(arrived);
             if (arrived.isEmpty())
                 QThread::msleep(2);
         }
