@@ -404,8 +404,8 @@ TEST_P(StreamedRows, MatchAFreshPaint)
 }
 
 // Bursts of 7 lines move the rows up a few at a time; bursts of 60 replace every row. A last
-// line that grows only beyond the right edge is left as it is on screen, until backspaces take
-// it back into view.
+// line that grows only beyond the right edge (of a view already as wide as the widest line) is
+// left as it is on screen, until backspaces take it back into view.
 INSTANTIATE_TEST_SUITE_P(
     TerminalViewTest, StreamedRows,
     ::testing::Values(
@@ -425,10 +425,11 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{
             "SidewaysWithARowSelected", {{30, 300}, {3, 12}, {7, 12}, {7, 12, 3}}, true, true},
         StreamCase{"ALastLineGrowingBeyondTheEdge",
-                   {{7, 12, 0, 300}, {0, 0, 0, 200}, {0, 0, 0, 200, 670}, {0, 0, 0, 200}}},
-        StreamCase{"ALastLineGrowingBeyondTheEdgeSideways",
-                   {{7, 12, 0, 300}, {0, 0, 0, 200, 490}, {3, 12, 0, 300, 250}, {0, 0, 0, 200}},
-                   true}),
+                   {{3, 900}, {7, 12, 0, 300}, {0, 0, 0, 200}, {0, 0, 0, 0, 470}, {0, 0, 0, 200}}},
+        StreamCase{
+            "ALastLineGrowingBeyondTheEdgeSideways",
+            {{3, 900}, {7, 12, 0, 300}, {0, 0, 0, 200, 490}, {3, 12, 0, 300, 250}, {0, 0, 0, 200}},
+            true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Rows copied up or down take what is known of their pixels along; rows moved in from

@@ -134,11 +134,11 @@ void TerminalView::showFrame()
     if (m_topLineWanted >= 0)
         scrollToTopLine(std::exchange(m_topLineWanted, -1));
     // A long line that only grew beyond the right edge looks as it did: its row is left alone.
-    int firstStale = lastShownRow + 1;
+    // A change that shows repaints the whole row, as far as the view reaches.
     if (m_changedRow >= 0 && showsFromColumn(m_changedRow, m_changedFrom))
-        firstStale = std::min(firstStale, m_changedRow);
+        viewport()->update(visualRect(model()->index(m_changedRow, 0)) & viewport()->rect());
     m_changedRow = -1;
-    repaintRowsFrom(firstStale);
+    repaintRowsFrom(lastShownRow + 1);
 }
 
 void TerminalView::noteLineChanged(int row, qsizetype column)
