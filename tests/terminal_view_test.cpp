@@ -348,8 +348,10 @@ TEST_F(ManyLinesTest, ARowIsFoundAndShownAnywhereInTheList)
 // shows, after every burst.
 struct Burst {
     int lines;
-    int width;         // characters in a line
-    int wideEvery = 0; // every n-th line is wider than the view instead
+    int width;          // characters in a line
+    int wideEvery = 0;  // every n-th line is wider than the view instead
+    int tail = 0;       // characters the last line grows by after the lines; 0: a short text
+    int backspaces = 0; // then taken off the last line again
 };
 struct StreamCase {
     const char* name;
@@ -366,6 +368,7 @@ TEST_P(StreamedRows, MatchAFreshPaint)
     PtyPeer& module = plug(1);
     showWindow();
     int rows = 1;
+    qint64 lastLength = 0;
     for (std::size_t burst = 0; burst < streamed.bursts.size(); ++burst) {
         const Burst& sent = streamed.bursts[burst];
         // The line holds a few kilobytes: a burst of wide lines goes in pieces, each read
@@ -382,9 +385,14 @@ TEST_P(StreamedRows, MatchAFreshPaint)
                     QTest::qWaitFor([&] { return core().lines().count() >= rows + i + 1; }, 10000));
             }
         }
-        module.send(piece + "and the last line grows " + QByteArray::number(int(burst)));
+        const QByteArray tail = "and the last line grows " + QByteArray::number(int(burst));
+        module.send(piece + tail.leftJustified(sent.tail, 'z') + QByteArray(sent.backspaces, '\b'));
         rows += sent.lines;
+        lastLength = (sent.lines > 0 ? 0 : lastLength) + std::max<qint64>(sent.tail, tail.size());
+        lastLength = std::max<qint64>(0, lastLength - sent.backspaces);
         waitForRows(rows);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return core().lines().lineLength(rows - 1) == lastLength; }, 10000));
         if (burst == 0 && streamed.sideways)
             list()->horizontalScrollBar()->setValue(
                 13 * TerminalRowDelegate::cellWidth(list()->font()) + 3);
@@ -395,7 +403,9 @@ TEST_P(StreamedRows, MatchAFreshPaint)
     }
 }
 
-// Bursts of 7 lines move the rows up a few at a time; bursts of 60 replace every row.
+// Bursts of 7 lines move the rows up a few at a time; bursts of 60 replace every row. A last
+// line that grows only beyond the right edge (of a view already as wide as the widest line) is
+// left as it is on screen, until backspaces take it back into view.
 INSTANTIATE_TEST_SUITE_P(
     TerminalViewTest, StreamedRows,
     ::testing::Values(
@@ -413,7 +423,13 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{
             "WithARowSelected", {{80, 12}, {3, 12}, {3, 12}, {7, 300}, {7, 12}}, false, true},
         StreamCase{
-            "SidewaysWithARowSelected", {{30, 300}, {3, 12}, {7, 12}, {7, 12, 3}}, true, true}),
+            "SidewaysWithARowSelected", {{30, 300}, {3, 12}, {7, 12}, {7, 12, 3}}, true, true},
+        StreamCase{"ALastLineGrowingBeyondTheEdge",
+                   {{3, 900}, {7, 12, 0, 300}, {0, 0, 0, 200}, {0, 0, 0, 0, 470}, {0, 0, 0, 200}}},
+        StreamCase{
+            "ALastLineGrowingBeyondTheEdgeSideways",
+            {{3, 900}, {7, 12, 0, 300}, {0, 0, 0, 200, 490}, {3, 12, 0, 300, 250}, {0, 0, 0, 200}},
+            true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Rows copied up or down take what is known of their pixels along; rows moved in from

@@ -13,7 +13,8 @@ void ListWriter::AddtoList(int newLine, const QString& s)
 {
     if (m_list.lines().isEmpty())
         m_list.addLine(QString());
-    m_list.appendToLast(s);
+    if (!s.isEmpty())
+        m_list.appendToLast(s);
     for (int i = 0; i < newLine; ++i)
         m_list.addLine(m_state.Echo1 ? texts::echoPrefix : QString());
     if (newLine == -1)

@@ -9,33 +9,46 @@ TerminalListModel::TerminalListModel(QObject* parent) : QAbstractListModel(paren
     });
 }
 
-void TerminalListModel::touchLast()
+void TerminalListModel::touchLast(qsizetype column)
 {
     const int last = m_lines.count() - 1;
-    if (m_firstDirty >= 0) {
-        m_firstDirty = std::min(m_firstDirty, last);
+    if (m_firstDirty == last) {
+        m_firstDirtyColumn = std::min(m_firstDirtyColumn, column);
         return;
     }
+    // A line added after the one changed first leaves that one's change as it was.
+    if (m_firstDirty >= 0 && m_firstDirty < last)
+        return;
+    const bool first = m_firstDirty < 0;
     m_firstDirty = last;
-    emit changed();
+    m_firstDirtyColumn = column;
+    if (first)
+        emit changed();
+}
+
+qsizetype TerminalListModel::lastLength() const
+{
+    return m_lines.isEmpty() ? 0 : m_lines.lineLength(m_lines.count() - 1);
 }
 
 void TerminalListModel::addLine(const QString& text)
 {
     m_lines.addLine(text);
-    touchLast();
+    touchLast(0);
 }
 
 void TerminalListModel::appendToLast(const QString& text)
 {
+    const qsizetype from = lastLength();
     m_lines.appendToLast(text);
-    touchLast();
+    touchLast(from);
 }
 
 void TerminalListModel::appendLatin1ToLast(QByteArrayView latin1)
 {
+    const qsizetype from = lastLength();
     m_lines.appendLatin1ToLast(latin1);
-    touchLast();
+    touchLast(from);
 }
 
 void TerminalListModel::removeLastChar()
@@ -43,7 +56,7 @@ void TerminalListModel::removeLastChar()
     if (m_lines.isEmpty())
         return;
     m_lines.removeLastChar();
-    touchLast();
+    touchLast(lastLength());
 }
 
 void TerminalListModel::clear()
@@ -63,6 +76,7 @@ void TerminalListModel::publish()
     const int total = m_lines.count();
     if (m_firstDirty < m_published) {
         const int lastKnown = m_published - 1;
+        emit lineChangedFrom(m_firstDirty, m_firstDirtyColumn);
         emit dataChanged(index(m_firstDirty), index(lastKnown), {Qt::DisplayRole});
     }
     if (total > m_published) {

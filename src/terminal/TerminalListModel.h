@@ -34,14 +34,22 @@ signals:
     void changed();
     // The longest line grew: a view may need to widen.
     void widestLineGrew();
+    // Published row `row` changed from character `column` on, told by publish() just before
+    // dataChanged: the characters before it show as they did, so a view that shows none of
+    // the rest (a long line growing beyond its right edge) has nothing to repaint. Removing a
+    // character counts as a change where it was.
+    void lineChangedFrom(int row, qsizetype column);
     // The scrollback file could not be made or written: old lines stay in memory for now.
     void scrollbackFailed(const QString& folder, const QString& reason);
 
 private:
-    void touchLast();
+    // The last line changed from character `column` on.
+    void touchLast(qsizetype column);
+    qsizetype lastLength() const;
 
     TerminalLines m_lines;
     int m_published = 0;
     int m_firstDirty = -1;
+    qsizetype m_firstDirtyColumn = 0;
     qsizetype m_publishedWidest = 0;
 };

@@ -5,6 +5,7 @@
 #include "TerminalRowDelegate.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -83,6 +84,8 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     connect(&m_frame, &QTimer::timeout, this, &TerminalView::showFrame);
     connect(&m_core.list(), &TerminalListModel::changed, this, &TerminalView::requestFrame);
     connect(&m_core.receiver(), &Receiver::scrollRequested, this, &TerminalView::scrollAtNextFrame);
+    connect(&m_core.list(), &TerminalListModel::lineChangedFrom, this,
+            &TerminalView::noteLineChanged);
     connect(&m_core.list(), &TerminalListModel::widestLineGrew, this,
             &TerminalView::fitColumnToText);
     connect(&m_core.list(), &QAbstractItemModel::modelReset, this, &TerminalView::fitColumnToText);
@@ -126,10 +129,54 @@ void TerminalView::showFrame()
     m_frameOwed = false;
     m_sinceFrame.restart();
     const int lastShownRow = model()->rowCount() - 1; // it may have grown since
+    m_changedRow = -1;
     m_core.list().publish();
     if (m_topLineWanted >= 0)
         scrollToTopLine(std::exchange(m_topLineWanted, -1));
-    repaintRowsFrom(std::max(lastShownRow, 0));
+    // A long line that only grew beyond the right edge looks as it did: its row is left alone.
+    // A change that shows repaints the whole row, as far as the view reaches.
+    if (m_changedRow >= 0 && showsFromColumn(m_changedRow, m_changedFrom))
+        viewport()->update(visualRect(model()->index(m_changedRow, 0)) & viewport()->rect());
+    m_changedRow = -1;
+    repaintRowsFrom(lastShownRow + 1);
+}
+
+void TerminalView::noteLineChanged(int row, qsizetype column)
+{
+    m_changedRow = row;
+    m_changedFrom = column;
+}
+
+bool TerminalView::showsFromColumn(int row, qsizetype column) const
+{
+    if (selectionModel() && selectionModel()->isRowSelected(row, {}))
+        return true;
+    // From one cell before, for a glyph that overhangs its cell.
+    const qint64 left = TerminalRowDelegate::textMargin - qint64(horizontalOffset()) +
+                        (std::max<qint64>(column, 1) - 1) * m_charWidth;
+    return left < viewport()->width();
+}
+
+// The row a frame publishes as changed is repainted by the frame, after it has scrolled, and
+// only when the change shows. Assistive technology hears of every change.
+void TerminalView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                               const QList<int>& roles)
+{
+    if (topLeft != bottomRight || topLeft.row() != m_changedRow) {
+        QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+#if QT_CONFIG(accessibility)
+    if (QAccessible::isActive()) {
+        QAccessibleTableModelChangeEvent changed(this,
+                                                 QAccessibleTableModelChangeEvent::DataChanged);
+        changed.setFirstRow(topLeft.row());
+        changed.setLastRow(bottomRight.row());
+        changed.setFirstColumn(topLeft.column());
+        changed.setLastColumn(bottomRight.column());
+        QAccessible::updateAccessibility(&changed);
+    }
+#endif
 }
 
 bool TerminalView::isSeen() const { return isVisible() && !window()->isMinimized(); }

@@ -51,6 +51,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void paintEvent(QPaintEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = {}) override;
     void doItemsLayout() override;
 
     void resizeEvent(QResizeEvent* event) override;
@@ -74,6 +76,9 @@ private:
     void requestFrame();
     void scrollAtNextFrame(int topLine);
     void repaintRowsFrom(int row);
+    void noteLineChanged(int row, qsizetype column);
+    // Whether what changed in `row` from character `column` on shows in the viewport.
+    bool showsFromColumn(int row, qsizetype column) const;
     // Nobody sees the list while its window is hidden or minimised.
     bool isSeen() const;
     // Where on the viewport what painting `row` draws ends: nothing, its text or, selected,
@@ -105,5 +110,8 @@ private:
     QElapsedTimer m_sinceFrame;
     int m_topLineWanted = -1;
     bool m_frameOwed = false;
+    // The row published as changed in this frame, and from which character on.
+    int m_changedRow = -1;
+    qsizetype m_changedFrom = 0;
     RowInk m_ink;
 };
