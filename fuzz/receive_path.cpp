@@ -55,12 +55,12 @@ public:
                   [this] { core.options().DateStamp1Click(); });
     }
 
-    // Ticks until every byte on the line has been taken, those the driver has read in a block
-    // and a tick left for the next one included; each tick takes at least one.
+    // Ticks until every byte on the line has been taken, those the receiver was handed in a
+    // block and a tick left for the next one included; each tick takes at least one.
     void takeIn(const QByteArray& bytes)
     {
         line->send(bytes);
-        const auto busy = [&] { return line->waiting() > 0 || !core.io().c_arrived().isEmpty(); };
+        const auto busy = [&] { return line->waiting() > 0 || core.receiver().holdsUntakenBytes(); };
         for (qsizetype ticks = 0; busy(); ++ticks) {
             require(ticks <= bytes.size(), "a receive tick took nothing from a busy line");
             core.receiver().Timer1Timer();

@@ -53,6 +53,8 @@ public:
     // Receive ticks so far, run or slept through as quiet: the terminal's own clock, 10 ms a
     // tick, by which the capture tells how long its writes have gone well.
     qint64 ticksSoFar() const { return m_ticksSoFar; }
+    // Whether bytes the driver handed over still wait for a tick to take them.
+    bool holdsUntakenBytes() const { return m_blockTaken < m_block.size(); }
     // Receive work one tick may do before it yields to the window: it takes everything
     // that has arrived, as long as this lasts.
     struct TickBudget {
