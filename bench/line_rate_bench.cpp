@@ -17,10 +17,6 @@
 #include <sys/resource.h>
 #include <thread>
 
-namespace {
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
