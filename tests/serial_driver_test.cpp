@@ -261,16 +261,25 @@ TEST_F(DriverTest, IdleReadGivesUpWithinTheBoundWhateverTheLimits)
     EXPECT_FALSE(watchdog.fired()) << "the read waited as long as the port's limits said";
 }
 
+// A device open on a pseudo-terminal whose other side is the module.
+class ReadWatchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QString why;
+        ASSERT_TRUE(device.open(module.devicePath(), LineSettings{}, &why)) << qPrintable(why);
+    }
+
+    QTemporaryDir lockDir;
+    PtyPeer module;
+    QtSerialDevice device{UucpLocks({lockDir.path()})};
+};
+
 // The flood throttle: between receive ticks the device does not watch the line, so bytes
 // wait in the device and do not wake the event loop chunk by chunk; watched again, what
 // waited is told at once.
-TEST(ReadWatchTest, AnUnwatchedLineTellsNothingUntilWatchedAgain)
+TEST_F(ReadWatchTest, AnUnwatchedLineTellsNothingUntilWatchedAgain)
 {
-    QTemporaryDir lockDir;
-    PtyPeer module;
-    QtSerialDevice device(UucpLocks({lockDir.path()}));
-    QString why;
-    ASSERT_TRUE(device.open(module.devicePath(), LineSettings{}, &why)) << qPrintable(why);
     int notices = 0;
     device.setArrivalNotice([&] { ++notices; });
     device.watchArrivals(false);
@@ -288,13 +297,8 @@ TEST(ReadWatchTest, AnUnwatchedLineTellsNothingUntilWatchedAgain)
 
 // Between reads, an unwatched line keeps what arrives (nothing wakes the event loop for it);
 // a watched one is emptied as bytes come, so that a flood never fills the line between reads.
-TEST(ReadWatchTest, OnlyAWatchedLineIsEmptiedBetweenReads)
+TEST_F(ReadWatchTest, OnlyAWatchedLineIsEmptiedBetweenReads)
 {
-    QTemporaryDir lockDir;
-    PtyPeer module;
-    QtSerialDevice device(UucpLocks({lockDir.path()}));
-    QString why;
-    ASSERT_TRUE(device.open(module.devicePath(), LineSettings{}, &why)) << qPrintable(why);
     const QByteArray flood(3000, 'F');
     device.watchArrivals(false);
     module.send(flood);
