@@ -97,8 +97,6 @@ private:
     bool sendStopped() const override { return m_download.stopRequested(); }
     void setSendBox(const QString& text) override { m_shown.setSendBox(text); }
     void appendListLine(const QString& text) override { m_list.addLine(text); }
-    void readFailed() override;
-    void portClosed() override { m_receiver.portClosed(); }
 
     UserPrompts& m_prompts;
     TerminalState m_state;
@@ -116,5 +114,4 @@ private:
     MuxControls m_mux;
     Receiver m_receiver;
     StartUp m_startUp;
-    bool m_readFailureQueued = false;
 };
