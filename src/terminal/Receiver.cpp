@@ -4,7 +4,6 @@
 #include "ByteRendering.h"
 #include "CaptureControl.h"
 #include "HandlerGate.h"
-#include "ListWriter.h"
 #include "PortControl.h"
 #include "Serial_io.h"
 #include "ShownTexts.h"
@@ -27,8 +26,8 @@ constexpr qsizetype longestRun = 16 * 1024;
 
 Receiver::Receiver(Parts parts)
     : m_state(parts.state), m_io(parts.io), m_gate(parts.gate), m_list(parts.list),
-      m_writer(parts.writer), m_port(parts.port), m_capture(parts.capture), m_shown(parts.shown),
-      m_prompts(parts.prompts), m_timer(this)
+      m_port(parts.port), m_capture(parts.capture), m_shown(parts.shown), m_prompts(parts.prompts),
+      m_timer(this)
 {
     m_timer.setObjectName(QStringLiteral("Timer1"));
     connect(&m_timer, &QTimer::timeout, this, &Receiver::tick);
@@ -250,7 +249,7 @@ void Receiver::showRun(QByteArrayView run)
     m_runText.resize(0);
     if (!m_state.Log1) {
         renderRun(run, options, m_runText);
-        m_writer.appendReceived(m_runText);
+        m_list.appendReceived(m_runText);
         return;
     }
     // Captured, every byte is a record of its own with the stamps in front, and the
@@ -264,7 +263,7 @@ void Receiver::showRun(QByteArrayView run)
         m_capture.addLatin1(record);
         m_runText += record;
     }
-    m_writer.appendReceived(m_runText);
+    m_list.appendReceived(m_runText);
 }
 
 // CR, LF when it ends lines, and BS outside hex mode.
@@ -272,7 +271,7 @@ void Receiver::runControlPass(int byte)
 {
     QString text = renderByte(byte, {m_state.HexMode, m_state.Unreadable1});
     if (byte == ascii::BS && !m_state.HexMode)
-        m_writer.AddtoList(-1, QString());
+        m_list.AddtoList(-1, QString());
     if (m_state.Log1) {
         text = m_capture.stamps() + text;
         m_capture.add(text);
@@ -281,7 +280,7 @@ void Receiver::runControlPass(int byte)
     if (lineEnd)
         endLine(text);
     else
-        m_writer.AddtoList(0, text);
+        m_list.AddtoList(0, text);
 }
 
 // An ESC takes the next three bytes with it. When they have not all arrived yet, what came
@@ -303,14 +302,14 @@ qsizetype Receiver::takeEscape(QByteArrayView bytes)
         text = m_capture.stamps() + text;
         m_capture.add(text);
     }
-    m_writer.AddtoList(0, text);
+    m_list.AddtoList(0, text);
     return taken;
 }
 
 // A finished line is captured, and an inquiry answer in it names a module for the MAC box.
 void Receiver::endLine(const QString& passText)
 {
-    m_writer.AddtoList(1, passText);
+    m_list.AddtoList(1, passText);
     const TerminalLines& lines = m_list.lines();
     const QString finished = lines.line(lines.count() - 2);
     if (const auto address = inquiryAddress(finished))

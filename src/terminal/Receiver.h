@@ -10,7 +10,6 @@
 
 class CaptureControl;
 class HandlerGate;
-class ListWriter;
 class PortControl;
 class Serial_io;
 class ShownTexts;
@@ -22,7 +21,7 @@ class UserPrompts;
 // port control.
 //
 // A received byte: Serial_io::c_arrived hands the tick a block and tells how the read went →
-// runPass → ByteRendering → ListWriter → the list model; the view publishes the list once a
+// runPass → ByteRendering → the list model (AddtoList); the view publishes the list once a
 // frame. What a tick had no time for stays in the block until the next one. A failed read is
 // the receiver's to tell; what was read from a port that has closed since, it drops.
 //
@@ -43,7 +42,6 @@ public:
         Serial_io& io;
         HandlerGate& gate;
         TerminalListModel& list;
-        ListWriter& writer;
         PortControl& port;
         CaptureControl& capture;
         ShownTexts& shown;
@@ -118,7 +116,6 @@ private:
     Serial_io& m_io;
     HandlerGate& m_gate;
     TerminalListModel& m_list;
-    ListWriter& m_writer;
     PortControl& m_port;
     CaptureControl& m_capture;
     ShownTexts& m_shown;

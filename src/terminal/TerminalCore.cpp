@@ -4,15 +4,15 @@
 #include "UserPrompts.h"
 
 TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObject* parent)
-    : QObject(parent), m_prompts(prompts), m_ports(platform.portsDir),
+    : QObject(parent), m_prompts(prompts), m_ports(platform.portsDir), m_list(m_state),
       m_io(m_ports, *this, m_gate.guard(m_download.countingPaces(std::move(platform.pause))),
            std::move(platform.makeDevice)),
-      m_options(m_state, m_shown), m_listWriter(m_list, m_state),
+      m_options(m_state, m_shown),
       m_capture({m_state, m_options, m_shown, m_prompts, m_gate, std::move(platform.now)}),
       m_portControl({m_state, m_io, m_ports, platform.listDevices, m_options, m_shown, m_prompts}),
-      m_transmitter({m_state, m_io, m_listWriter, m_options, m_shown, m_prompts}),
+      m_transmitter({m_state, m_io, m_list, m_options, m_shown, m_prompts}),
       m_mux({m_state, m_io, m_transmitter, m_options, m_shown, m_prompts}),
-      m_receiver({m_state, m_io, m_gate, m_list, m_listWriter, m_portControl, m_capture, m_shown,
+      m_receiver({m_state, m_io, m_gate, m_list, m_portControl, m_capture, m_shown,
                   m_prompts}),
       m_startUp({m_state, m_io, m_ports, std::move(platform.listDevices),
                  std::move(platform.settingsDir), platform.version, m_shown, m_options,
