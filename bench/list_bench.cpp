@@ -110,7 +110,7 @@ void tickAtTheEnd(TerminalCore& core, TerminalView& view)
     const int ticks = 100;
     for (int i = 0; i < ticks; ++i) {
         step.start();
-        core.listWriter().AddtoList(i % 2, QStringLiteral("x"));
+        core.list().AddtoList(i % 2, QStringLiteral("x"));
         core.list().publish();
         appendNs += step.nsecsElapsed();
         step.start();
@@ -192,7 +192,7 @@ int modelAndView(int count, bool withView, qint64 budgetMB, int length)
     for (int i = 0; i < count; ++i) {
         const QString line = lineOf(i, length);
         text += line.size();
-        core.listWriter().AddtoList(1, line);
+        core.list().AddtoList(1, line);
         growth.lineAdded(i + 1, core.lines());
         if (i % linesPerTick == linesPerTick - 1) {
             core.list().publish();

@@ -161,8 +161,8 @@ int main(int argc, char** argv)
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
     const TerminalLines& lines = window.core().lines();
-    Stopwatch stopwatch(*window.findChild<QTimer*>(QStringLiteral("Timer1")), window, lines,
-                        line.size());
+    Stopwatch stopwatch(*window.core().receiver().findChild<QTimer*>(QStringLiteral("Timer1")),
+                        window, lines, line.size());
 
     QElapsedTimer wall;
     wall.start();

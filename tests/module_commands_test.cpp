@@ -8,6 +8,10 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <set>
+#include <span>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -177,35 +181,28 @@ TEST_P(CatalogueClickTest, SendsExactlyItsBytes)
 INSTANTIATE_TEST_SUITE_P(Controls, CatalogueClickTest, ::testing::ValuesIn(clickCases()),
                          [](const auto& info) { return info.param.name; });
 
-// The handler that the window's tables bind to the control of this name, or "".
-std::string handlerInTables(const std::string& control)
+// Every control that the window's tables bind to a handler, with that handler's name: the
+// tool bars (their inner bars too), the hidden controls and the menus.
+std::vector<std::pair<std::string, std::string>> boundControls()
 {
-    std::vector<std::span<const ControlRow>> rows{hiddenControls()};
+    std::vector<std::pair<std::string, std::string>> bound;
+    std::vector<std::span<const ControlRow>> bars{hiddenControls()};
     for (const ToolBarLayout& bar : toolBarLayouts())
-        rows.push_back(bar.controls);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::span<const ControlRow> bar = rows[i]; // rows grows by the inner bars
+        bars.push_back(bar.controls);
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        const std::span<const ControlRow> bar = bars[i]; // bars grows by the inner bars
         for (const ControlRow& row : bar) {
             if (row.inner)
-                rows.push_back(row.inner->controls);
-            if (row.name == control && row.handler)
-                return row.handler;
+                bars.push_back(row.inner->controls);
+            if (row.handler)
+                bound.emplace_back(row.name, row.handler);
         }
     }
-    for (const MenuItemRow& item : commandsMenu.items)
-        if (item.name == control && item.handler)
-            return item.handler;
-    return "";
-}
-
-TEST(CatalogueBindingTest, EveryControlOfACommandRunsItsHandler)
-{
-    for (const commands::ModuleCommand& command : commands::catalogue())
-        for (const char* control : command.controls) {
-            if (control) {
-                EXPECT_EQ(handlerInTables(control), command.handler) << control;
-            }
-        }
+    for (const MenuLayout* menu : {&fileMenu, &viewMenu, &commandsMenu, &helpMenu, &popupMenu})
+        for (const MenuItemRow& item : menu->items)
+            if (item.handler)
+                bound.emplace_back(item.name, item.handler);
+    return bound;
 }
 
 using CopyToSendTest = WindowFixture;
@@ -278,19 +275,16 @@ TEST_P(BaudCommandTest, SendsTheCommandThenReopensFourTimesAndAsksForSettings)
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rates, BaudCommandTest,
-                         ::testing::Values(BaudCase{"Set9600", "SET CONTROL BAUD 9600,8n1", 9600, 0,
-                                                    "NoParity1", "9600 8N1- Online"},
-                                           BaudCase{"SET19200", "SET CONTROL BAUD 19200,8n1", 19200,
-                                                    0, "NoParity1", "19200 8N1- Online"},
-                                           BaudCase{"SET38400", "SET CONTROL BAUD 38400,8n1", 38400,
-                                                    0, "NoParity1", "38400 8N1- Online"},
-                                           BaudCase{"SET_38400_8E1", "SET CONTROL BAUD 38400,8e1",
-                                                    38400, 2, "EvenParity1", "38400 8E1- Online"},
-                                           BaudCase{"SET57600", "SET CONTROL BAUD 57600,8n1", 57600,
-                                                    0, "NoParity1", "57600 8N1- Online"},
-                                           BaudCase{"SET115200", "SET CONTROL BAUD 115200,8n1",
-                                                    115200, 0, "NoParity1", "115200 8N1- Online"}),
+const std::vector<BaudCase> baudCases{
+    {"Set9600", "SET CONTROL BAUD 9600,8n1", 9600, 0, "NoParity1", "9600 8N1- Online"},
+    {"SET19200", "SET CONTROL BAUD 19200,8n1", 19200, 0, "NoParity1", "19200 8N1- Online"},
+    {"SET38400", "SET CONTROL BAUD 38400,8n1", 38400, 0, "NoParity1", "38400 8N1- Online"},
+    {"SET_38400_8E1", "SET CONTROL BAUD 38400,8e1", 38400, 2, "EvenParity1", "38400 8E1- Online"},
+    {"SET57600", "SET CONTROL BAUD 57600,8n1", 57600, 0, "NoParity1", "57600 8N1- Online"},
+    {"SET115200", "SET CONTROL BAUD 115200,8n1", 115200, 0, "NoParity1", "115200 8N1- Online"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rates, BaudCommandTest, ::testing::ValuesIn(baudCases),
                          [](const auto& info) { return std::string(info.param.item); });
 
 TEST_F(BaudCommandTest, InMultiplexingModeTheTextsAreFramesOnTheCurrentLink)
@@ -320,6 +314,42 @@ TEST_F(BaudCommandTest, WithNoPortOpenOnlyTheSettingsChange)
     for (const char* item : {"B38400", "EvenParity1", "N8DataBits1", "N1stopbit1"})
         EXPECT_TRUE(action(item)->isChecked()) << item;
     EXPECT_EQ(window->windowTitle(), "Serivox COM1 - OffLine");
+}
+
+// The controls whose handler runs a module command.
+std::set<std::string> commandControls()
+{
+    std::set<std::string> controls;
+    for (const auto& [control, handler] : boundControls())
+        if (commands::commandOf(handler.c_str()))
+            controls.insert(control);
+    return controls;
+}
+
+TEST(ControlTablesTest, EveryCatalogueCommandRunsFromAControl)
+{
+    std::set<std::string> bound;
+    for (const auto& binding : boundControls())
+        bound.insert(binding.second);
+    for (const commands::ModuleCommand& command : commands::catalogue())
+        EXPECT_TRUE(bound.contains(command.handler)) << command.handler << " runs from no control";
+}
+
+// The click and baud cases above check what every control of a module command sends; a
+// control that the tables bind to a command must be among them, and every control there must
+// be one.
+TEST(ControlTablesTest, EveryControlOfACommandIsClickedAbove)
+{
+    std::set<std::string> clicked;
+    for (const Command& c : everyCommand)
+        clicked.insert(c.control);
+    for (const BaudCase& c : baudCases)
+        clicked.insert(c.item);
+    const std::set<std::string> bound = commandControls();
+    for (const std::string& control : bound)
+        EXPECT_TRUE(clicked.contains(control)) << control << " runs a command no case clicks";
+    for (const std::string& control : clicked)
+        EXPECT_TRUE(bound.contains(control)) << control << " runs no command";
 }
 
 } // namespace

@@ -112,8 +112,8 @@ TEST_F(PrintingClipboardTest, CopyEndsEveryLineWithCrLf)
     click("Copy");
     EXPECT_EQ(clipboard().text(), "");
 
-    core().listWriter().AddtoList(1, "A");
-    core().listWriter().AddtoList(0, "B");
+    core().list().AddtoList(1, "A");
+    core().list().AddtoList(0, "B");
     ASSERT_EQ(lines(), (QStringList{"A", "B"}));
     click("Copy1");
     EXPECT_EQ(clipboard().text(), "A\r\nB\r\n");
@@ -121,7 +121,7 @@ TEST_F(PrintingClipboardTest, CopyEndsEveryLineWithCrLf)
 
 TEST_F(PrintingClipboardTest, PasteAddsTheClipboardAsOneLineThatReceivedTextExtends)
 {
-    core().listWriter().AddtoList(0, "before");
+    core().list().AddtoList(0, "before");
     clipboard().setText("one\r\ntwo");
     click("Paste1");
     EXPECT_EQ(lines(), (QStringList{"before", "one\r\ntwo"}));

@@ -1,7 +1,10 @@
 // The receive loop: what bytes from the module become in the terminal list.
 #include "CoreFixture.h"
+#include "QtSerialDevice.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
+#include <memory>
 #include <random>
 
 namespace {
@@ -129,6 +132,52 @@ INSTANTIATE_TEST_SUITE_P(Cuts, HalfEscapeTest,
                          ::testing::Values(Cut::PortLost, Cut::OtherPortChosen,
                                            Cut::SamePortReopened, Cut::ListCleared),
                          [](const auto& info) { return std::string(nameOf(info.param)); });
+
+// The port as the program opens it, whose reads fail while `failing` is set, as a read of a
+// line that still answers can.
+class FailingReads : public QtSerialDevice {
+public:
+    explicit FailingReads(std::shared_ptr<bool> failing) : m_failing(std::move(failing)) {}
+    ReadOutcome read(QByteArray& bytes, int limitMs) override
+    {
+        return *m_failing ? ReadOutcome::Error : QtSerialDevice::read(bytes, limitMs);
+    }
+
+private:
+    std::shared_ptr<bool> m_failing;
+};
+
+class ReadFailureTest : public CoreFixture {
+protected:
+    void SetUp() override
+    {
+        CoreFixture::SetUp();
+        TerminalPlatform platform = profile.platform(clock);
+        platform.makeDevice = [failing = failing] {
+            return std::make_unique<FailingReads>(failing);
+        };
+        core = std::make_unique<TerminalCore>(prompts, std::move(platform));
+    }
+    std::shared_ptr<bool> failing = std::make_shared<bool>(false);
+};
+
+// The message waits for the tick to end (a modal box inside it would stop the timer), a run
+// of failing reads tells it once, and the reads that follow go on as before.
+TEST_F(ReadFailureTest, IsToldOnceAfterTheTickAndTheLineGoesOn)
+{
+    startOn(1);
+    *failing = true;
+    tick(3);
+    EXPECT_TRUE(prompts.messages.isEmpty()) << "told inside the tick";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(prompts.messages, QStringList{"Exception occurred in c_getc"});
+
+    *failing = false;
+    receive("OK\r");
+    EXPECT_EQ(lines(), (QStringList{"OK", ""}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(prompts.messages.size(), 1);
+}
 
 TEST_F(ReceiveTest, LongRunsAndBurstsOfLinesArriveWhole)
 {

@@ -1,6 +1,6 @@
 // Timer1 sleeps while the open port is quiet, and wakes for bytes, for a lost port and for
 // a handler that changes what the ticks do.
-#include "ReceiveTicker.h"
+#include "Receiver.h"
 #include "TerminalCore.h"
 #include "WindowFixture.h"
 
@@ -39,7 +39,7 @@ private:
 
 class ReceiveTickerTest : public WindowFixture {
 protected:
-    QTimer* timer1() { return control<QTimer>("Timer1"); }
+    QTimer* timer1() { return core().receiver().findChild<QTimer*>("Timer1"); }
     bool asleep() { return timer1()->isActive() && timer1()->interval() > 10; }
     bool waitAsleep()
     {
@@ -71,7 +71,7 @@ TEST_F(ReceiveTickerTest, AQuietPortLetsItSleepAndBytesWakeIt)
         EXPECT_TRUE(QTest::qWaitFor([&] { return lastLineIs(reply); }, 10'000)) << reply;
         EXPECT_LE(turns.intervals.size(), 2u) << reply;
         for (const int interval : turns.intervals)
-            EXPECT_LE(interval, ReceiveTicker::tickMs)
+            EXPECT_LE(interval, Receiver::tickMs)
                 << reply << " waited for a sleep of " << interval << " ms to run out";
         EXPECT_TRUE(waitAsleep()) << "it did not sleep again after " << reply;
     }

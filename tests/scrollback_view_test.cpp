@@ -41,11 +41,11 @@ protected:
     void addLines(TerminalCore& core)
     {
         for (int i = 0; i < 40'000; ++i) {
-            core.listWriter().AddtoList(1, QStringLiteral("OK %1").arg(i, 7, 10, QLatin1Char('0')));
+            core.list().AddtoList(1, QStringLiteral("OK %1").arg(i, 7, 10, QLatin1Char('0')));
             if (i == 20'000)
-                core.listWriter().AddtoList(0, QString(150'000, QLatin1Char('L')) + "end");
+                core.list().AddtoList(0, QString(150'000, QLatin1Char('L')) + "end");
             if (i == 30'000)
-                core.listWriter().AddtoList(0, QStringLiteral("typed \u20ac \t\x01"));
+                core.list().AddtoList(0, QStringLiteral("typed \u20ac \t\x01"));
         }
         core.list().publish();
     }

@@ -219,7 +219,7 @@ TEST_F(StartUpTest, ExitWhileOfflineSavesPortZeroAndTheNextStartWaitsForComOne)
     window->close();
     EXPECT_EQ(savedValue("Com Port"), "0");
     // Nothing reopens a port once the window has closed.
-    EXPECT_FALSE(control<QTimer>("Timer1")->isActive());
+    EXPECT_FALSE(core().receiver().findChild<QTimer*>("Timer1")->isActive());
 
     prompts.messages.clear();
     restart();

@@ -1,5 +1,6 @@
 // The terminal list's storage and model.
 #include "TerminalListModel.h"
+#include "TerminalState.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -81,7 +82,8 @@ TEST(TerminalLines, ALineAcrossManyBlocksReadsBackWhole)
 
 TEST(TerminalListModel, TellsViewsOfChangesInOneStep)
 {
-    TerminalListModel model;
+    const TerminalState state;
+    TerminalListModel model(state);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     model.addLine("a");

@@ -233,14 +233,14 @@ TEST(TerminalViewLongLine, GrowingAndPaintingALongLineCopiesNoneOfIt)
     const QString megabyte(1 << 20, QLatin1Char('x'));
     const qint64 length = 32 * megabyte.size();
     for (int i = 0; i < 32; ++i)
-        core.listWriter().AddtoList(0, megabyte);
+        core.list().AddtoList(0, megabyte);
     core.list().publish();
     view.repaint();
 
     processMemory::resetPeak();
     const qint64 before = processMemory::residentKiB();
     for (int tick = 0; tick < 10; ++tick) {
-        core.listWriter().AddtoList(0, QStringLiteral("tail"));
+        core.list().AddtoList(0, QStringLiteral("tail"));
         core.list().publish();
         view.repaint();
     }
@@ -264,7 +264,7 @@ protected:
     void addLines(int count)
     {
         for (int i = 0; i < count; ++i)
-            core.listWriter().AddtoList(1, QStringLiteral("OK %1").arg(i, 7, 10, QLatin1Char('0')));
+            core.list().AddtoList(1, QStringLiteral("OK %1").arg(i, 7, 10, QLatin1Char('0')));
         core.list().publish();
     }
     QModelIndex row(int i) const { return view.model()->index(i, 0); }

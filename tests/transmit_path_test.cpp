@@ -131,7 +131,7 @@ TEST_P(TypingTest, SendsTheCharacterAndEchoesIt)
     core->preset(&TerminalState::HexModeWrite1, c.options.hexWrite);
     core->preset(&TerminalState::Echo1, true);
     if (!c.before.isNull())
-        core->listWriter().AddtoList(0, c.before);
+        core->list().AddtoList(0, c.before);
     core->transmitter().ListBox1KeyPress(c.key);
     EXPECT_EQ(sent(), c.wire);
     EXPECT_EQ(lines(), c.lines);

@@ -196,7 +196,7 @@ void noteInList(TerminalCore& core, const QString& note)
 {
     if (core.lines().isEmpty() || !core.lines().lastLine().isEmpty())
         core.list().addLine(QString());
-    core.listWriter().AddtoList(1, note);
+    core.list().AddtoList(1, note);
 }
 
 // What a person sees of the end of a download once it has ended.

@@ -5,8 +5,8 @@
 
 class TerminalCore;
 
-// One one-click module command: the handler that runs it, the controls that carry it,
-// what it sends and by which route.
+// One one-click module command: the handler that runs it, what it sends and by which route.
+// The window's tables say which controls run the handler.
 namespace commands {
 
 enum class Route {
@@ -27,9 +27,6 @@ constexpr int even = 2;
 
 struct ModuleCommand {
     const char* handler;
-    // The controls that carry the command; the second is a hidden twin, or nullptr. The
-    // window's tables bind each of them to `handler`.
-    std::array<const char*, 2> controls;
     Route route;
     const char* text = "";          // what is sent; before the MAC box text for MAC commands
     const char* afterMac = nullptr; // set for MAC commands: follows the MAC box text
@@ -39,33 +36,24 @@ struct ModuleCommand {
 };
 
 // Table-row makers, one per kind of command.
-constexpr ModuleCommand sends(const char* handler, std::array<const char*, 2> controls, Route route,
-                              const char* text)
+constexpr ModuleCommand sends(const char* handler, Route route, const char* text)
 {
-    return {.handler = handler, .controls = controls, .route = route, .text = text};
+    return {.handler = handler, .route = route, .text = text};
 }
 
-constexpr ModuleCommand withMac(const char* handler, std::array<const char*, 2> controls,
-                                const char* beforeMac, const char* afterMac)
+constexpr ModuleCommand withMac(const char* handler, const char* beforeMac, const char* afterMac)
+{
+    return {.handler = handler, .route = Route::mc_puts, .text = beforeMac, .afterMac = afterMac};
+}
+
+constexpr ModuleCommand rawPins(const char* handler, PinBytes pins)
+{
+    return {.handler = handler, .route = Route::rawPins, .pins = pins};
+}
+
+constexpr ModuleCommand retunes(const char* handler, const char* text, int baudRate, int parity)
 {
     return {.handler = handler,
-            .controls = controls,
-            .route = Route::mc_puts,
-            .text = beforeMac,
-            .afterMac = afterMac};
-}
-
-constexpr ModuleCommand rawPins(const char* handler, const char* control, PinBytes pins)
-{
-    return {
-        .handler = handler, .controls = {control, nullptr}, .route = Route::rawPins, .pins = pins};
-}
-
-constexpr ModuleCommand retunes(const char* handler, const char* control, const char* text,
-                                int baudRate, int parity)
-{
-    return {.handler = handler,
-            .controls = {control, nullptr},
             .route = Route::baudChange,
             .text = text,
             .baudRate = baudRate,

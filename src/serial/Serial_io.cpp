@@ -13,9 +13,9 @@
 Serial_io::Serial_io(const PortsFolder& ports, TerminalSink& terminal, Pause pause,
                      DeviceMaker makeDevice)
     : m_ports(ports), m_terminal(terminal), m_pause(std::move(pause)),
-      m_device(std::make_unique<PortDevice>(
-          makeDevice ? makeDevice() : std::make_unique<QtSerialDevice>(),
-          std::make_unique<NetworkDevice>()))
+      m_device(std::make_unique<PortDevice>(makeDevice ? makeDevice()
+                                                       : std::make_unique<QtSerialDevice>(),
+                                            std::make_unique<NetworkDevice>()))
 {
 }
 
@@ -43,9 +43,9 @@ void Serial_io::c_close()
         return;
     m_device->close();
     m_open = false;
+    ++m_closes;
     m_arrived.clear();
     m_taken = 0;
-    m_terminal.portClosed();
 }
 
 int Serial_io::readWaitMs() const
@@ -103,28 +103,22 @@ void Serial_io::c_write(const QString& s)
 }
 
 // Reads a block when everything read before has been taken, waiting at most `waitMs`.
-// False when no byte is there.
-bool Serial_io::fetch(int waitMs)
+SerialDevice::ReadOutcome Serial_io::fetch(int waitMs)
 {
     if (m_taken < m_arrived.size())
-        return true;
+        return SerialDevice::ReadOutcome::Bytes;
     m_arrived.resize(0);
     m_taken = 0;
     if (!m_open)
-        return false;
-    switch (m_device->read(m_arrived, waitMs)) {
-    case SerialDevice::ReadOutcome::Bytes: return true;
-    case SerialDevice::ReadOutcome::Error: m_terminal.readFailed(); return false;
-    case SerialDevice::ReadOutcome::Nothing: break;
-    }
-    return false;
+        return SerialDevice::ReadOutcome::Nothing;
+    return m_device->read(m_arrived, waitMs);
 }
 
 int Serial_io::takeByte() { return static_cast<unsigned char>(m_arrived.at(m_taken++)); }
 
 int Serial_io::c_getc()
 {
-    if (!m_open || !fetch(readWaitMs()))
+    if (!m_open || fetch(readWaitMs()) != SerialDevice::ReadOutcome::Bytes)
         return noByte;
     return takeByte();
 }
@@ -135,18 +129,20 @@ int Serial_io::c_getc_checked()
         return noByte;
     if (!m_device->stateReadable())
         return portLost;
-    if (!fetch(readWaitMs()))
+    if (fetch(readWaitMs()) != SerialDevice::ReadOutcome::Bytes)
         return noByte;
     return takeByte();
 }
 
-void Serial_io::c_arrived(QByteArray& block)
+SerialDevice::ReadOutcome Serial_io::c_arrived(QByteArray& block)
 {
     block.resize(0);
-    if (!fetch(0))
-        return;
+    const SerialDevice::ReadOutcome outcome = fetch(0);
+    if (outcome != SerialDevice::ReadOutcome::Bytes)
+        return outcome;
     std::swap(block, m_arrived);
     block.remove(0, std::exchange(m_taken, 0)); // what c_getc handed out already
+    return outcome;
 }
 
 void Serial_io::setArrivalNotice(std::function<void()> notice)

@@ -40,14 +40,18 @@ public:
     static qint64 c_putsMs(qsizetype length, bool multiplex);
     void c_write(const QString& s);
     // One byte at a time, waiting up to the read limits: only the tests read this way; the
-    // receive tick takes blocks through c_arrived below.
+    // receive tick takes blocks through c_arrived below. A read that fails gives no byte.
     int c_getc();
     int c_getc_checked();
 
     // The receive tick's intake, which never waits: `block`, all taken, is replaced by
     // everything that has arrived, read from the device in one block (empty when nothing
     // has). Its storage is kept for the next read, so that a stream costs no allocations.
-    void c_arrived(QByteArray& block);
+    // Returns how the read went: an error is the caller's to tell.
+    SerialDevice::ReadOutcome c_arrived(QByteArray& block);
+    // How often an open port has been closed so far: a block read before the count changed
+    // came from a port that is gone.
+    int closesSoFar() const { return m_closes; }
     // Called when the open device has bytes or a failure to tell of (see SerialDevice).
     void setArrivalNotice(std::function<void()> notice);
     // Whether the device watches the line between reads (see SerialDevice).
@@ -84,7 +88,7 @@ public:
     bool setTimeouts(const CommTimeouts& timeouts);
 
 private:
-    bool fetch(int waitMs);
+    SerialDevice::ReadOutcome fetch(int waitMs);
     int takeByte();
     int readWaitMs() const;
     int writeWaitMs() const;
@@ -94,6 +98,7 @@ private:
     Pause m_pause;
     std::unique_ptr<SerialDevice> m_device;
     bool m_open = false;
+    int m_closes = 0;
     // Bytes read from the device in one block, handed out from `m_taken` on.
     QByteArray m_arrived;
     qsizetype m_taken = 0;

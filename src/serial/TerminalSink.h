@@ -2,9 +2,10 @@
 
 class QString;
 
-// What the driver reflects of its sending in the terminal: the send box and the list; and
-// what it tells the terminal of its reading. The driver reads three options here, asks
-// whether the send in progress is to stop, and never touches a widget.
+// What the driver reflects of its sending in the terminal: the send box and the list. The
+// driver reads three options here, asks whether the send in progress is to stop, and never
+// touches a widget. Of its reading it tells nothing here: the receiver that reads learns how
+// each read went from the read itself.
 class TerminalSink {
 public:
     virtual ~TerminalSink() = default;
@@ -16,8 +17,4 @@ public:
     virtual bool sendStopped() const = 0;
     virtual void setSendBox(const QString& text) = 0;
     virtual void appendListLine(const QString& text) = 0;
-    // A read raised an error on a port that still answers.
-    virtual void readFailed() = 0;
-    // The port was closed: nothing read from it before is still waiting for its rest.
-    virtual void portClosed() = 0;
 };

@@ -4,13 +4,14 @@
 #include "ByteRendering.h"
 #include "CaptureControl.h"
 #include "HandlerGate.h"
-#include "ListWriter.h"
 #include "PortControl.h"
 #include "Serial_io.h"
 #include "ShownTexts.h"
 #include "TerminalListModel.h"
+#include "TerminalTexts.h"
+#include "UserPrompts.h"
 
-#include <QElapsedTimer>
+#include <QMetaObject>
 #include <algorithm>
 #include <utility>
 
@@ -25,8 +26,75 @@ constexpr qsizetype longestRun = 16 * 1024;
 
 Receiver::Receiver(Parts parts)
     : m_state(parts.state), m_io(parts.io), m_gate(parts.gate), m_list(parts.list),
-      m_writer(parts.writer), m_port(parts.port), m_capture(parts.capture), m_shown(parts.shown)
+      m_port(parts.port), m_capture(parts.capture), m_shown(parts.shown), m_prompts(parts.prompts),
+      m_timer(this)
 {
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    connect(&m_timer, &QTimer::timeout, this, &Receiver::tick);
+    // The port opened or closed, or the capture prompt began to count down: what the next
+    // receive ticks do has changed, and a sleeping Timer1 must wake.
+    connect(&m_port, &PortControl::portChanged, this, &Receiver::wake);
+    connect(&m_capture, &CaptureControl::promptStarted, this, &Receiver::wake);
+}
+
+void Receiver::startTicking()
+{
+    m_io.setArrivalNotice([this] { wake(); });
+    m_timer.start(tickMs);
+}
+
+void Receiver::stopTicking()
+{
+    m_stopped = true;
+    m_timer.stop();
+    m_io.setArrivalNotice({});
+    m_io.watchArrivals(true);
+}
+
+int Receiver::ticksSlept() const
+{
+    return std::min(m_ticksToSleep, int(m_asleepSince.elapsed() / tickMs));
+}
+
+void Receiver::tick()
+{
+    if (m_ticksToSleep > 0) {
+        skipQuietTicks(ticksSlept());
+        m_ticksToSleep = 0;
+    }
+    Timer1Timer();
+    sleepOrTick();
+}
+
+void Receiver::sleepOrTick()
+{
+    if (m_stopped)
+        return;
+    m_ticksToSleep = quietTicksAhead();
+    // Ticking at a line's pace, the port is read every 10 ms and need not wake the loop for
+    // every chunk in between. Asleep, while a send pauses and no tick reads, and while bytes
+    // come faster than a serial line's ordinary pace (a flood, or a line above about 1.5
+    // Mbaud), the port takes in what arrives as it comes: the driver's own buffer of a few
+    // kilobytes must never fill between two ticks.
+    const bool flood = m_lastTickBytes >= floodBytesPerTick;
+    m_io.watchArrivals(m_ticksToSleep > 0 || m_gate.pausing() || flood);
+    if (m_ticksToSleep == 0) {
+        if (m_timer.interval() != tickMs)
+            m_timer.start(tickMs);
+        return;
+    }
+    // The tick after the quiet ones is due when they would all have run.
+    m_asleepSince.start();
+    m_timer.start((m_ticksToSleep + 1) * tickMs);
+}
+
+// A tick never runs inside the port's own signal, nor inside the handler that changed what
+// ticks do: the timer fires at the loop's next turn.
+void Receiver::wake()
+{
+    if (m_stopped || m_ticksToSleep == 0)
+        return;
+    m_timer.start(0);
 }
 
 void Receiver::Timer1Timer()
@@ -67,11 +135,38 @@ void Receiver::skipQuietTicks(int ticks)
     m_ticksSoFar += skipped;
 }
 
-void Receiver::portClosed()
+bool Receiver::portClosedSinceRead() const { return m_io.closesSoFar() != m_portClosesSeen; }
+
+bool Receiver::holdsUntakenBytes() const
 {
+    return !portClosedSinceRead() && m_blockTaken < m_block.size();
+}
+
+void Receiver::forgetClosedPort()
+{
+    if (!portClosedSinceRead())
+        return;
+    m_portClosesSeen = m_io.closesSoFar();
     m_pendingEscape.clear();
     m_block.clear();
     m_blockTaken = 0;
+}
+
+void Receiver::tellReadFailed()
+{
+    // Shown after the tick: a modal box inside the timer's own slot would stop the timer.
+    if (m_readFailureQueued)
+        return;
+    m_readFailureQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_gate.run([this] {
+                m_prompts.showMessage(texts::readException, QString());
+                m_readFailureQueued = false;
+            });
+        },
+        Qt::QueuedConnection);
 }
 
 void Receiver::Clear1Click()
@@ -92,7 +187,8 @@ bool Receiver::runPasses()
         if (arrived.isEmpty())
             return m_lastTickBytes > 0;
         const qsizetype took = runPass(arrived);
-        // (A pass that closed the port has dropped the block.)
+        // Should a pass ever close the port, the rest of the block goes with it.
+        forgetClosedPort();
         m_blockTaken = std::min(m_blockTaken + took, m_block.size());
         m_lastTickBytes += took;
         const bool lookAtClock = took >= longestRun || passes % passesBetweenClockChecks == 0;
@@ -104,8 +200,10 @@ bool Receiver::runPasses()
 // The rest of the block, or a new one from the driver once it is all taken.
 QByteArrayView Receiver::untakenBytes()
 {
+    forgetClosedPort();
     if (m_blockTaken == m_block.size()) {
-        m_io.c_arrived(m_block);
+        if (m_io.c_arrived(m_block) == SerialDevice::ReadOutcome::Error)
+            tellReadFailed();
         m_blockTaken = 0;
     }
     return QByteArrayView(m_block).sliced(m_blockTaken);
@@ -151,7 +249,7 @@ void Receiver::showRun(QByteArrayView run)
     m_runText.resize(0);
     if (!m_state.Log1) {
         renderRun(run, options, m_runText);
-        m_writer.appendReceived(m_runText);
+        m_list.appendReceived(m_runText);
         return;
     }
     // Captured, every byte is a record of its own with the stamps in front, and the
@@ -165,7 +263,7 @@ void Receiver::showRun(QByteArrayView run)
         m_capture.addLatin1(record);
         m_runText += record;
     }
-    m_writer.appendReceived(m_runText);
+    m_list.appendReceived(m_runText);
 }
 
 // CR, LF when it ends lines, and BS outside hex mode.
@@ -173,7 +271,7 @@ void Receiver::runControlPass(int byte)
 {
     QString text = renderByte(byte, {m_state.HexMode, m_state.Unreadable1});
     if (byte == ascii::BS && !m_state.HexMode)
-        m_writer.AddtoList(-1, QString());
+        m_list.AddtoList(-1, QString());
     if (m_state.Log1) {
         text = m_capture.stamps() + text;
         m_capture.add(text);
@@ -182,7 +280,7 @@ void Receiver::runControlPass(int byte)
     if (lineEnd)
         endLine(text);
     else
-        m_writer.AddtoList(0, text);
+        m_list.AddtoList(0, text);
 }
 
 // An ESC takes the next three bytes with it. When they have not all arrived yet, what came
@@ -204,14 +302,14 @@ qsizetype Receiver::takeEscape(QByteArrayView bytes)
         text = m_capture.stamps() + text;
         m_capture.add(text);
     }
-    m_writer.AddtoList(0, text);
+    m_list.AddtoList(0, text);
     return taken;
 }
 
 // A finished line is captured, and an inquiry answer in it names a module for the MAC box.
 void Receiver::endLine(const QString& passText)
 {
-    m_writer.AddtoList(1, passText);
+    m_list.AddtoList(1, passText);
     const TerminalLines& lines = m_list.lines();
     const QString finished = lines.line(lines.count() - 2);
     if (const auto address = inquiryAddress(finished))

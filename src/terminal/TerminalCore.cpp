@@ -3,18 +3,17 @@
 #include "TerminalTexts.h"
 #include "UserPrompts.h"
 
-#include <QMetaObject>
-
 TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObject* parent)
-    : QObject(parent), m_prompts(prompts), m_ports(platform.portsDir),
+    : QObject(parent), m_prompts(prompts), m_ports(platform.portsDir), m_list(m_state),
       m_io(m_ports, *this, m_gate.guard(m_download.countingPaces(std::move(platform.pause))),
            std::move(platform.makeDevice)),
-      m_options(m_state, m_shown), m_listWriter(m_list, m_state),
+      m_options(m_state, m_shown),
       m_capture({m_state, m_options, m_shown, m_prompts, m_gate, std::move(platform.now)}),
       m_portControl({m_state, m_io, m_ports, platform.listDevices, m_options, m_shown, m_prompts}),
-      m_transmitter({m_state, m_io, m_listWriter, m_options, m_shown, m_prompts}),
+      m_transmitter({m_state, m_io, m_list, m_options, m_shown, m_prompts}),
       m_mux({m_state, m_io, m_transmitter, m_options, m_shown, m_prompts}),
-      m_receiver({m_state, m_io, m_gate, m_list, m_listWriter, m_portControl, m_capture, m_shown}),
+      m_receiver({m_state, m_io, m_gate, m_list, m_portControl, m_capture, m_shown,
+                  m_prompts}),
       m_startUp({m_state, m_io, m_ports, std::move(platform.listDevices),
                  std::move(platform.settingsDir), platform.version, m_shown, m_options,
                  m_portControl, m_capture, m_transmitter, m_mux, m_list.scrollback()})
@@ -29,22 +28,5 @@ TerminalCore::TerminalCore(UserPrompts& prompts, TerminalPlatform platform, QObj
             Qt::QueuedConnection);
 }
 
-// The port closes while the whole terminal is still there to hear of it.
+// The port closes before any part goes: the open device's arrival notice wakes the receiver.
 TerminalCore::~TerminalCore() { m_io.c_close(); }
-
-void TerminalCore::readFailed()
-{
-    // Shown after the tick: a modal box inside the timer's own slot would stop the timer.
-    if (m_readFailureQueued)
-        return;
-    m_readFailureQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_gate.run([this] {
-                m_prompts.showMessage(texts::readException, QString());
-                m_readFailureQueued = false;
-            });
-        },
-        Qt::QueuedConnection);
-}

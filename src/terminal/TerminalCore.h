@@ -4,7 +4,6 @@
 #include "DisplayOptions.h"
 #include "DownloadRun.h"
 #include "HandlerGate.h"
-#include "ListWriter.h"
 #include "MuxControls.h"
 #include "PortControl.h"
 #include "PortsFolder.h"
@@ -42,7 +41,7 @@ struct TerminalPlatform {
 //
 //   state()        the port, line parameters and options (TerminalState), read-only here
 //   io()           Serial_io, the serial driver
-//   list()         the terminal list (TerminalListModel) and listWriter(), AddtoList
+//   list()         the terminal list (TerminalListModel), with AddtoList
 //   shown()        texts the window shows: status panels, title, send box, MAC box, hints
 //   options()      the View menu's options (DisplayOptions)
 //   receiver()     Timer1Timer, the receive tick, and Clear1Click (Receiver)
@@ -75,7 +74,6 @@ public:
     PortsFolder& ports() { return m_ports; }
     TerminalListModel& list() { return m_list; }
     const TerminalLines& lines() const { return m_list.lines(); }
-    ListWriter& listWriter() { return m_listWriter; }
 
     ShownTexts& shown() { return m_shown; }
     const ShownTexts& shown() const { return m_shown; }
@@ -97,8 +95,6 @@ private:
     bool sendStopped() const override { return m_download.stopRequested(); }
     void setSendBox(const QString& text) override { m_shown.setSendBox(text); }
     void appendListLine(const QString& text) override { m_list.addLine(text); }
-    void readFailed() override;
-    void portClosed() override { m_receiver.portClosed(); }
 
     UserPrompts& m_prompts;
     TerminalState m_state;
@@ -109,12 +105,10 @@ private:
     Serial_io m_io;
     ShownTexts m_shown;
     DisplayOptions m_options;
-    ListWriter m_listWriter;
     CaptureControl m_capture;
     PortControl m_portControl;
     Transmitter m_transmitter;
     MuxControls m_mux;
     Receiver m_receiver;
     StartUp m_startUp;
-    bool m_readFailureQueued = false;
 };

@@ -1,8 +1,12 @@
 #include "TerminalListModel.h"
 
+#include "TerminalState.h"
+#include "TerminalTexts.h"
+
 #include <algorithm>
 
-TerminalListModel::TerminalListModel(QObject* parent) : QAbstractListModel(parent)
+TerminalListModel::TerminalListModel(const TerminalState& state, QObject* parent)
+    : QAbstractListModel(parent), m_state(state)
 {
     m_lines.scrollback().setFailureListener([this](const QString& folder, const QString& reason) {
         emit scrollbackFailed(folder, reason);
@@ -29,6 +33,25 @@ void TerminalListModel::touchLast(qsizetype column)
 qsizetype TerminalListModel::lastLength() const
 {
     return m_lines.isEmpty() ? 0 : m_lines.lineLength(m_lines.count() - 1);
+}
+
+void TerminalListModel::AddtoList(int newLine, const QString& s)
+{
+    if (m_lines.isEmpty())
+        addLine(QString());
+    if (!s.isEmpty())
+        appendToLast(s);
+    for (int i = 0; i < newLine; ++i)
+        addLine(m_state.Echo1 ? texts::echoPrefix : QString());
+    if (newLine == -1)
+        removeLastChar();
+}
+
+void TerminalListModel::appendReceived(QByteArrayView latin1)
+{
+    if (latin1.isEmpty() && !m_lines.isEmpty())
+        return;
+    appendLatin1ToLast(latin1);
 }
 
 void TerminalListModel::addLine(const QString& text)

@@ -4,18 +4,29 @@
 
 #include <QAbstractListModel>
 
-// The terminal list as a model for a list view. Changes collect in the lines and are told
-// to the views in one step (publish), which the view makes at most once per display frame,
-// so it lays out and repaints once a frame rather than once per byte or per receive tick.
+struct TerminalState;
+
+// The terminal list (ListBox1's lines) as a model for a list view. AddtoList and
+// appendReceived write it: the receiver what arrived, the transmitter what it echoes. Changes
+// collect in the lines and are told to the views in one step (publish), which the view makes
+// at most once per display frame, so it lays out and repaints once a frame rather than once
+// per byte or per receive tick.
 class TerminalListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    explicit TerminalListModel(QObject* parent = nullptr);
+    // `state` says whether Echo is on, which begins each new line with the echo prompt.
+    explicit TerminalListModel(const TerminalState& state, QObject* parent = nullptr);
 
     const TerminalLines& lines() const { return m_lines; }
     // Where old lines go beyond the memory budget.
     ScrollbackStore& scrollback() { return m_lines.scrollback(); }
     const ScrollbackStore& scrollback() const { return m_lines.scrollback(); }
+
+    // Adds `s` to the last line, then `newLine` new lines (each starting with the echo
+    // prompt while Echo is on); -1 takes the last character back instead.
+    void AddtoList(int newLine, const QString& s);
+    // AddtoList(0, s) for received text given as Latin-1 bytes.
+    void appendReceived(QByteArrayView latin1);
 
     void addLine(const QString& text);
     void appendToLast(const QString& text);
@@ -47,6 +58,7 @@ private:
     void touchLast(qsizetype column);
     qsizetype lastLength() const;
 
+    const TerminalState& m_state;
     TerminalLines m_lines;
     int m_published = 0;
     int m_firstDirty = -1;

@@ -2,7 +2,7 @@
 
 #include "ByteRendering.h"
 #include "DisplayOptions.h"
-#include "ListWriter.h"
+#include "TerminalListModel.h"
 #include "MuxFraming.h"
 #include "Serial_io.h"
 #include "ShownTexts.h"

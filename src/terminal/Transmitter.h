@@ -6,9 +6,9 @@
 #include <QString>
 
 class DisplayOptions;
-class ListWriter;
 class Serial_io;
 class ShownTexts;
+class TerminalListModel;
 class UserPrompts;
 
 // Sending by hand and module commands: the send box, typing into the terminal list, the
@@ -20,7 +20,7 @@ public:
     struct Parts {
         TerminalState& state;
         Serial_io& io;
-        ListWriter& list;
+        TerminalListModel& list;
         DisplayOptions& options;
         ShownTexts& shown;
         UserPrompts& prompts;
@@ -41,7 +41,7 @@ public:
 private:
     TerminalState& m_state;
     Serial_io& m_io;
-    ListWriter& m_list;
+    TerminalListModel& m_list;
     DisplayOptions& m_options;
     ShownTexts& m_shown;
     UserPrompts& m_prompts;

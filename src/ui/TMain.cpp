@@ -11,7 +11,6 @@
 #include "LineParameters.h"
 #include "MainPanel.h"
 #include "PortItems.h"
-#include "ReceiveTicker.h"
 #include "StatusBar.h"
 #include "TAbout_Form.h"
 #include "TerminalTexts.h"
@@ -71,7 +70,7 @@ TMain::TMain(TerminalPlatform platform, UserPrompts* prompts, QWidget* parent) :
     setMinimumWidth(leastWidth);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
 
-    m_receiveTicks = new ReceiveTicker(*m_core, this);
+    m_core->receiver().startTicking();
 }
 
 TMain::~TMain() = default;
@@ -356,7 +355,7 @@ void TMain::closeEvent(QCloseEvent* event)
         return;
     }
     // The receive loop ends with the window: it must not reopen the port once closed.
-    m_receiveTicks->stop();
+    m_core->receiver().stopTicking();
     if (std::exchange(m_settings, Settings::Saved) == Settings::Read)
         m_core->startUp().FormDestroy(this);
     else

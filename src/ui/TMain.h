@@ -16,7 +16,6 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class ReceiveTicker;
 class QToolBar;
 class StatusBar;
 class TAbout_Form;
@@ -87,7 +86,6 @@ private:
     std::unique_ptr<UserPrompts> m_ownPrompts;
     std::unique_ptr<TerminalCore> m_core;
     Handlers m_handlers;
-    ReceiveTicker* m_receiveTicks = nullptr;
     StatusBar* m_statusBar = nullptr;
     TerminalView* m_listBox = nullptr;
     MainPanel* m_panel = nullptr;
