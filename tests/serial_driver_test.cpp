@@ -1,6 +1,6 @@
 // The serial driver over a real pseudo-terminal: exact bytes, pacing, reads, open rules.
 #include "CoreFixture.h"
-#include "QtSerialDevice.h"
+#include "TtyDevice.h"
 #include "Watchdog.h"
 
 #include <QTemporaryDir>
@@ -342,7 +342,7 @@ protected:
 
     QTemporaryDir lockDir;
     PtyPeer module;
-    QtSerialDevice device{UucpLocks({lockDir.path()})};
+    TtyDevice device{UucpLocks({lockDir.path()})};
 };
 
 // The flood throttle: between receive ticks the device does not watch the line, so bytes

@@ -4,7 +4,7 @@
 #include "NetworkDevice.h"
 #include "PortDevice.h"
 #include "PortsFolder.h"
-#include "QtSerialDevice.h"
+#include "TtyDevice.h"
 #include "TerminalSink.h"
 
 #include <algorithm>
@@ -14,7 +14,7 @@ Serial_io::Serial_io(const PortsFolder& ports, TerminalSink& terminal, Pause pau
                      DeviceMaker makeDevice)
     : m_ports(ports), m_terminal(terminal), m_pause(std::move(pause)),
       m_device(std::make_unique<PortDevice>(
-          makeDevice ? makeDevice() : std::make_unique<QtSerialDevice>(),
+          makeDevice ? makeDevice() : std::make_unique<TtyDevice>(),
           std::make_unique<NetworkDevice>()))
 {
 }
