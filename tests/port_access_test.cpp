@@ -4,9 +4,9 @@
 #include "OpenFiles.h"
 #include "OtherProgram.h"
 #include "QtPrinters.h"
-#include "TtyDevice.h"
 #include "RealProgram.h"
 #include "SettingsStore.h"
+#include "TtyDevice.h"
 
 #include <QDir>
 #include <QElapsedTimer>

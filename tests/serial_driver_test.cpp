@@ -258,14 +258,14 @@ TEST_P(OpenLineTest, TheDeviceRunsAtTheRateAndParityAsked)
     EXPECT_EQ(bool(line.c_cflag & PARODD), c.odd);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, OpenLineTest,
-    ::testing::Values(LineCase{"standardRateEven", 9600, 2, false, false},
-                      LineCase{"rateWithoutATermiosName", 250000, 0, false, false},
-                      LineCase{"midiRateOdd", 31250, 1, false, true},
-                      LineCase{"mark", 115200, 3, true, true},
-                      LineCase{"space", 115200, 4, true, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lines, OpenLineTest,
+                         ::testing::Values(LineCase{"standardRateEven", 9600, 2, false, false},
+                                           LineCase{"rateWithoutATermiosName", 250000, 0, false,
+                                                    false},
+                                           LineCase{"midiRateOdd", 31250, 1, false, true},
+                                           LineCase{"mark", 115200, 3, true, true},
+                                           LineCase{"space", 115200, 4, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // What the kernel reports done to the device while `what` runs: "open" and "close", in order.
 // (It folds an event into the one before when the two are alike, so two opens in a row show
@@ -273,8 +273,7 @@ INSTANTIATE_TEST_SUITE_P(
 QStringList deviceEventsDuring(const QString& device, const std::function<void()>& what)
 {
     const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-    EXPECT_GE(::inotify_add_watch(watch, device.toLocal8Bit().constData(), IN_OPEN | IN_CLOSE),
-              0);
+    EXPECT_GE(::inotify_add_watch(watch, device.toLocal8Bit().constData(), IN_OPEN | IN_CLOSE), 0);
     what();
     QStringList events;
     alignas(inotify_event) char buffer[4096];

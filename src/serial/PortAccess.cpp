@@ -154,9 +154,9 @@ bool PortAccess::takeLine(const QString& path, dev_t device, QString* why)
 bool PortAccess::applySettings(const QString& path, const LineSettings& settings, QString* why)
 {
     const termios line = lineTermios(m_own, settings);
-    const bool applied = ::tcsetattr(m_fd, TCSANOW, &line) == 0 &&
-                         (standardSpeed(settings.baudRate) != B0 ||
-                          setAnyLineSpeed(m_fd, settings.baudRate));
+    const bool applied =
+        ::tcsetattr(m_fd, TCSANOW, &line) == 0 &&
+        (standardSpeed(settings.baudRate) != B0 || setAnyLineSpeed(m_fd, settings.baudRate));
     if (!applied)
         refuse(errno == EIO ? notPresent(path) : systemError(errno, path), why);
     return applied;

@@ -76,15 +76,16 @@ void TtyDevice::onLineReadable()
 {
     const qsizetype before = m_held.size();
     takeFromLine(m_held);
-    if (!isOpen() || m_readFailed) { // hung up, or failed: the reader is told at once
+    if (!isOpen()) { // hung up: the reader is told at once
         tellArrival();
         return;
     }
-    // Readable with nothing to take (an end of file that is no hang-up) would wake the loop
-    // again at once, and so would a full bound: the next read turns the notifier on again.
+    // Readable with nothing to take (a failed read, or an end of file that is no hang-up)
+    // would wake the loop again at once, and so would a full bound: the notifier waits for
+    // the next read.
     m_lineQuiet = m_held.size() == before;
     applyWatch();
-    if (m_held.size() > before)
+    if (m_held.size() > before || m_readFailed)
         tellArrival();
 }
 

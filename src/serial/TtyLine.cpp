@@ -50,7 +50,8 @@ termios lineTermios(const termios& own, const LineSettings& s)
     // A byte with a parity error is taken as it came, never marked or dropped.
     line.c_iflag &= ~tcflag_t(INPCK | PARMRK);
     line.c_iflag |= IGNPAR;
-    line.c_cflag = (line.c_cflag & ~tcflag_t(PARENB | PARODD | CMSPAR)) | parityFlags[std::size_t(s.parity)];
+    line.c_cflag =
+        (line.c_cflag & ~tcflag_t(PARENB | PARODD | CMSPAR)) | parityFlags[std::size_t(s.parity)];
 
     if (s.stopBits == 1)
         line.c_cflag &= ~tcflag_t(CSTOPB);
