@@ -72,21 +72,18 @@ void TtyDevice::applyWatch()
         m_notifier->setEnabled(m_watching && !m_lineQuiet && m_held.size() < readBufferBytes);
 }
 
+// Bytes, a failed read or a hang-up: whichever it is, the reader is told at once.
 void TtyDevice::onLineReadable()
 {
     const qsizetype before = m_held.size();
     takeFromLine(m_held);
-    if (!isOpen()) { // hung up: the reader is told at once
-        tellArrival();
-        return;
+    if (isOpen()) {
+        // Readable with nothing to take (a failed read, or an end of file that is no hang-up)
+        // would wake the loop again at once: the notifier waits for the read it is told of.
+        m_lineQuiet = m_held.size() == before;
+        applyWatch();
     }
-    // Readable with nothing to take (a failed read, or an end of file that is no hang-up)
-    // would wake the loop again at once, and so would a full bound: the notifier waits for
-    // the next read.
-    m_lineQuiet = m_held.size() == before;
-    applyWatch();
-    if (m_held.size() > before || m_readFailed)
-        tellArrival();
+    tellArrival();
 }
 
 bool TtyDevice::markGoneIfHungUp()
@@ -168,8 +165,9 @@ void TtyDevice::takeFromLine(QByteArray& into)
             into.append(chunk, qsizetype(n));
         if (n == readChunkBytes || (n < 0 && errno == EINTR))
             continue;
-        // Nothing more (a raw line answers EAGAIN), or a line that failed or went away: a
-        // hung-up line answers EIO, or 0 once its other end has closed.
+        // Nothing more, or a line that failed or went away. A raw line with nothing to give
+        // answers 0 (or EAGAIN), and so may one that has hung up: the line state tells them
+        // apart. A failed line answers an error; a hung-up one often EIO.
         if ((n == 0 || (n < 0 && errno != EAGAIN)) && !markGoneIfHungUp() && n < 0)
             m_readFailed = true;
         return;
