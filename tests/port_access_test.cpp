@@ -4,9 +4,9 @@
 #include "OpenFiles.h"
 #include "OtherProgram.h"
 #include "QtPrinters.h"
-#include "QtSerialDevice.h"
 #include "RealProgram.h"
 #include "SettingsStore.h"
+#include "TtyDevice.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -77,7 +77,7 @@ TEST_F(PortAccessTest, TheLockFileOfALiveProcessIsHonouredAndADeadOnesRemoved)
     QTemporaryDir lockDir;
     TerminalPlatform platform = profile.platform(clock);
     platform.makeDevice = [dir = lockDir.path()] {
-        return std::make_unique<QtSerialDevice>(UucpLocks({dir}));
+        return std::make_unique<TtyDevice>(UucpLocks({dir}));
     };
     core = std::make_unique<TerminalCore>(prompts, platform);
     PtyPeer& module = plug(1);
@@ -99,6 +99,11 @@ TEST_F(PortAccessTest, TheLockFileOfALiveProcessIsHonouredAndADeadOnesRemoved)
     locker.end();
     EXPECT_EQ(reasonOpeningCom1(), QString());
     EXPECT_TRUE(core->io().isOpen());
+    // The port's own lock file takes the ended one's place while the port is open.
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray::number(::getpid()).rightJustified(10, ' ') + '\n');
+    file.close();
+    core->io().c_close();
     EXPECT_FALSE(QFile::exists(lockPath)) << "the lock of an ended process stays";
 }
 
@@ -225,8 +230,7 @@ TEST_F(PortAccessTest, PermissionDeniedHasItsOwnAdvice)
         const bool dropped = ::getuid() == 0 ? ::setgid(65534) == 0 && ::setuid(65534) == 0
                                              : ::chmod(path.toLocal8Bit().constData(), 0) == 0;
         QString why = QStringLiteral("could not drop rights");
-        termios own;
-        if (dropped && PortAccess().claim(path, &own, &why))
+        if (dropped && PortAccess().open(path, LineSettings{}, &why) >= 0)
             why = QStringLiteral("opened");
         const QByteArray text = why.toUtf8();
         [[maybe_unused]] const ssize_t n = ::write(pipeEnds[1], text.constData(), text.size());

@@ -1,6 +1,6 @@
 // The receive loop: what bytes from the module become in the terminal list.
 #include "CoreFixture.h"
-#include "QtSerialDevice.h"
+#include "TtyDevice.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -135,12 +135,12 @@ INSTANTIATE_TEST_SUITE_P(Cuts, HalfEscapeTest,
 
 // The port as the program opens it, whose reads fail while `failing` is set, as a read of a
 // line that still answers can.
-class FailingReads : public QtSerialDevice {
+class FailingReads : public TtyDevice {
 public:
     explicit FailingReads(std::shared_ptr<bool> failing) : m_failing(std::move(failing)) {}
     ReadOutcome read(QByteArray& bytes, int limitMs) override
     {
-        return *m_failing ? ReadOutcome::Error : QtSerialDevice::read(bytes, limitMs);
+        return *m_failing ? ReadOutcome::Error : TtyDevice::read(bytes, limitMs);
     }
 
 private:

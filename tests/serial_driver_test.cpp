@@ -1,14 +1,16 @@
 // The serial driver over a real pseudo-terminal: exact bytes, pacing, reads, open rules.
 #include "CoreFixture.h"
-#include "QtSerialDevice.h"
+#include "TtyDevice.h"
 #include "Watchdog.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
 #include <cstdio>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -230,6 +232,73 @@ INSTANTIATE_TEST_SUITE_P(
                       StopBitsCase{"twoSetsTwo", false, 0, 2, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// What an open leaves on the device's line: the rate asked, also one that termios has no name
+// for, and the parity asked, also mark and space. (A pseudo-terminal keeps the rate, CMSPAR
+// and PARODD; it clears PARENB itself.)
+struct LineCase {
+    const char* name;
+    int baudRate;
+    int parity;
+    bool markOrSpace; // CMSPAR
+    bool odd;         // PARODD: odd, or mark
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+
+class OpenLineTest : public DriverTest, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(OpenLineTest, TheDeviceRunsAtTheRateAndParityAsked)
+{
+    const LineCase& c = GetParam();
+    PtyPeer& module = plug(1);
+    ASSERT_EQ(io().c_open(1, c.baudRate, 8, c.parity, 1), 1) << qPrintable(io().lastOpenFailure());
+    EXPECT_EQ(module.speed(), c.baudRate);
+    const termios line = module.line();
+    EXPECT_EQ(bool(line.c_cflag & CMSPAR), c.markOrSpace);
+    EXPECT_EQ(bool(line.c_cflag & PARODD), c.odd);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, OpenLineTest,
+                         ::testing::Values(LineCase{"standardRateEven", 9600, 2, false, false},
+                                           LineCase{"rateWithoutATermiosName", 250000, 0, false,
+                                                    false},
+                                           LineCase{"midiRateOdd", 31250, 1, false, true},
+                                           LineCase{"mark", 115200, 3, true, true},
+                                           LineCase{"space", 115200, 4, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// What the kernel reports done to the device while `what` runs: "open" and "close", in order.
+// (It folds an event into the one before when the two are alike, so two opens in a row show
+// as one; an open that is closed again before the port's own still shows as its close.)
+QStringList deviceEventsDuring(const QString& device, const std::function<void()>& what)
+{
+    const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    EXPECT_GE(::inotify_add_watch(watch, device.toLocal8Bit().constData(), IN_OPEN | IN_CLOSE), 0);
+    what();
+    QStringList events;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            events.append((event->mask & IN_OPEN) ? "open" : "close");
+            at += ssize_t(sizeof(inotify_event) + event->len);
+        }
+    ::close(watch);
+    return events;
+}
+
+// Every check and every setting is made on the one descriptor the port reads and writes: the
+// device is not looked at through an open of its own first, which the module's end of the
+// line could take for a port closed and opened again.
+TEST_F(DriverTest, OpensTheDeviceOnce)
+{
+    PtyPeer& module = plug(1);
+    const QStringList events = deviceEventsDuring(module.devicePath(), [&] {
+        EXPECT_EQ(io().c_open(1, 115200, 8, 0, 1), 1) << qPrintable(io().lastOpenFailure());
+    });
+    EXPECT_EQ(events, QStringList{"open"});
+}
+
 TEST_F(DriverTest, EveryOpenRestoresTheTimeouts)
 {
     startOn(1);
@@ -272,7 +341,7 @@ protected:
 
     QTemporaryDir lockDir;
     PtyPeer module;
-    QtSerialDevice device{UucpLocks({lockDir.path()})};
+    TtyDevice device{UucpLocks({lockDir.path()})};
 };
 
 // The flood throttle: between receive ticks the device does not watch the line, so bytes

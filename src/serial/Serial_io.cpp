@@ -4,8 +4,8 @@
 #include "NetworkDevice.h"
 #include "PortDevice.h"
 #include "PortsFolder.h"
-#include "QtSerialDevice.h"
 #include "TerminalSink.h"
+#include "TtyDevice.h"
 
 #include <algorithm>
 #include <utility>
@@ -13,9 +13,9 @@
 Serial_io::Serial_io(const PortsFolder& ports, TerminalSink& terminal, Pause pause,
                      DeviceMaker makeDevice)
     : m_ports(ports), m_terminal(terminal), m_pause(std::move(pause)),
-      m_device(std::make_unique<PortDevice>(makeDevice ? makeDevice()
-                                                       : std::make_unique<QtSerialDevice>(),
-                                            std::make_unique<NetworkDevice>()))
+      m_device(
+          std::make_unique<PortDevice>(makeDevice ? makeDevice() : std::make_unique<TtyDevice>(),
+                                       std::make_unique<NetworkDevice>()))
 {
 }
 

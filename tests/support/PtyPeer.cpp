@@ -1,5 +1,7 @@
 #include "PtyPeer.h"
 
+#include "LineSpeed.h"
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <cerrno>
@@ -71,6 +73,8 @@ termios PtyPeer::line() const
         throw std::runtime_error("the pseudo-terminal's settings cannot be read");
     return settings;
 }
+
+int PtyPeer::speed() const { return lineSpeed(m_slave); }
 
 void PtyPeer::setLine(const termios& settings)
 {

@@ -42,6 +42,8 @@ public:
     // hold on the device, which the program's exclusive open does not lock out).
     termios line() const;
     void setLine(const termios& settings);
+    // The line's speed in bits per second, also a rate that termios has no name for.
+    int speed() const;
     // The module stops reading and the line towards it fills up: the program's next write
     // finds no room and has to wait.
     void fillLineToModule();

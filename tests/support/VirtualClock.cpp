@@ -1,21 +1,21 @@
 #include "VirtualClock.h"
 
-#include "QtSerialDevice.h"
+#include "TtyDevice.h"
 
 namespace {
 
-class RecordingDevice : public QtSerialDevice {
+class RecordingDevice : public TtyDevice {
 public:
     explicit RecordingDevice(VirtualClock& clock) : m_clock(clock) {}
     bool open(const QString& path, const LineSettings& settings, QString* why) override
     {
         m_clock.noteOpen(settings);
-        return QtSerialDevice::open(path, settings, why);
+        return TtyDevice::open(path, settings, why);
     }
     void writeByte(unsigned char byte, int limitMs) override
     {
         m_clock.noteWrite(byte);
-        QtSerialDevice::writeByte(byte, limitMs);
+        TtyDevice::writeByte(byte, limitMs);
     }
 
 private:
