@@ -331,7 +331,7 @@ TEST_F(DriverTest, IdleReadGivesUpWithinTheBoundWhateverTheLimits)
 }
 
 // A device open on a pseudo-terminal whose other side is the module.
-class ReadWatchTest : public ::testing::Test {
+class OpenDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -343,6 +343,25 @@ protected:
     PtyPeer module;
     TtyDevice device{UucpLocks({lockDir.path()})};
 };
+using ReadWatchTest = OpenDeviceTest;
+using WriteTest = OpenDeviceTest;
+
+// The module holds the line (it stops reading, or its flow control says stop): bytes written
+// meanwhile leave, in order, once it reads again, and none is lost to the write limit.
+TEST_F(WriteTest, BytesTheLineHasNoRoomForLeaveWhenItHas)
+{
+    module.fillLineToModule();
+    for (const char c : QByteArray("ABC"))
+        device.writeByte(static_cast<unsigned char>(c), 0);
+
+    QByteArray arrived;
+    const auto allArrived = [&] {
+        arrived += module.read(20, 10);
+        return arrived.endsWith("ABC");
+    };
+    EXPECT_TRUE(QTest::qWaitFor(allArrived, 10000)) << "tail: " << arrived.right(8).constData();
+    EXPECT_EQ(arrived.size() - arrived.count('F'), 3) << "a byte came twice or out of order";
+}
 
 // The flood throttle: between receive ticks the device does not watch the line, so bytes
 // wait in the device and do not wake the event loop chunk by chunk; watched again, what

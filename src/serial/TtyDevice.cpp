@@ -42,6 +42,10 @@ bool TtyDevice::open(const QString& path, const LineSettings& settings, QString*
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
                      [this] { onLineReadable(); });
+    m_writeNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Write);
+    m_writeNotifier->setEnabled(false);
+    QObject::connect(m_writeNotifier.get(), &QSocketNotifier::activated, m_writeNotifier.get(),
+                     [this] { sendUnsent(); });
     applyWatch();
     return true;
 }
@@ -49,11 +53,14 @@ bool TtyDevice::open(const QString& path, const LineSettings& settings, QString*
 void TtyDevice::close()
 {
     m_held.clear();
+    m_unsent.clear();
     m_lineQuiet = false;
-    if (m_notifier) {
-        // Closing may come from inside the notifier's own signal: it goes when that returns.
-        m_notifier->setEnabled(false);
-        m_notifier.release()->deleteLater();
+    // Closing may come from inside a notifier's own signal: it goes when that returns.
+    for (std::unique_ptr<QSocketNotifier>* notifier : {&m_notifier, &m_writeNotifier}) {
+        if (*notifier) {
+            (*notifier)->setEnabled(false);
+            notifier->release()->deleteLater();
+        }
     }
     m_access.release();
     m_fd = -1;
@@ -117,26 +124,38 @@ bool TtyDevice::waitForRoom(int limitMs)
     return ready > 0 && (p.revents & POLLOUT);
 }
 
-// A byte the device cannot take within the limit is not sent, as a write that times out.
+// A byte waits its turn behind those the device has not taken yet. The line may have no
+// room for a while (the module holds it with flow control, or stops reading): the byte is
+// then kept, and the write notifier sends it as soon as there is room, rather than lose it.
 void TtyDevice::writeByte(unsigned char byte, int limitMs)
 {
     if (m_gone || !isOpen())
         return;
-    const char c = char(byte);
-    for (bool waited = false;;) {
-        const ssize_t n = ::write(m_fd, &c, 1);
-        if (n == 1)
-            return;
-        if (n < 0 && errno == EINTR)
+    m_unsent.append(char(byte));
+    sendUnsent();
+    if (!m_unsent.isEmpty() && waitForRoom(limitMs))
+        sendUnsent();
+}
+
+// Writes what waits to be sent, as far as the device takes it now.
+void TtyDevice::sendUnsent()
+{
+    while (isOpen() && !m_unsent.isEmpty()) {
+        const ssize_t n = ::write(m_fd, m_unsent.constData(), size_t(m_unsent.size()));
+        if (n > 0)
+            m_unsent.remove(0, qsizetype(n));
+        else if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN) {
+        else if (n < 0 && errno == EAGAIN)
+            break;
+        else {
+            // A line that failed: what it did not take can never go out.
+            m_unsent.clear();
             markGoneIfHungUp();
-            return;
         }
-        if (waited || !waitForRoom(limitMs))
-            return;
-        waited = true;
     }
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(!m_unsent.isEmpty());
 }
 
 // Waits at most `limitMs` for the line to have bytes.

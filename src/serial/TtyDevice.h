@@ -15,7 +15,8 @@ class QSocketNotifier;
 // (watchArrivals): watched, the notifier is on and takes what arrives as it comes, up to a
 // bound that a flood cannot overrun; unwatched, it is off, and bytes wait on the line until
 // the next read takes them all. A device that has hung up (an unplugged adapter, a closed
-// pseudo-terminal master) is closed at once and remembered as gone.
+// pseudo-terminal master) is closed at once and remembered as gone. A byte the line has no
+// room for waits, in order, until it has.
 class TtyDevice : public SerialDevice {
 public:
     explicit TtyDevice(UucpLocks locks = UucpLocks());
@@ -37,6 +38,7 @@ private:
     bool markGoneIfHungUp();
     bool waitForLine(int limitMs);
     bool waitForRoom(int limitMs);
+    void sendUnsent();
     void takeFromLine(QByteArray& into);
     ReadOutcome nothingOrFailure();
     void applyWatch();
@@ -46,6 +48,10 @@ private:
     PortAccess m_access;
     int m_fd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    // On only while bytes wait for the line to have room.
+    std::unique_ptr<QSocketNotifier> m_writeNotifier;
+    // Written by the program, not yet taken by the device, in order.
+    QByteArray m_unsent;
     // Taken off the line by the notifier, not yet read.
     QByteArray m_held;
 
