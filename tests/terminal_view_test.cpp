@@ -560,4 +560,56 @@ TEST_F(TerminalViewTest, TheScrollBarLooksLikeAPlainOneWhileLinesStreamIn)
     }
 }
 
+// A frame that brings lines to a long list paints the rows that came and nothing around them:
+// not the window beneath the scroll bars, not the sideways bar, and not the vertical bar while
+// its handle stays where it is. What the bars show on screen stays what they would paint now.
+TEST_F(TerminalViewTest, AFrameOfNewLinesLeavesTheScrollBarsAndTheWindowAlone)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    // A wide first line: the sideways bar shows. Then enough lines for the handle to reach its
+    // smallest size at the bottom, where it stays as lines come.
+    int rows = 1;
+    QByteArray lines = QByteArray(300, 'w') + "\r\n";
+    for (int i = 0; i < 5000; ++i) {
+        lines += "filler " + QByteArray::number(i) + "\r\n";
+        if (lines.size() > 2000 || i == 4999) {
+            module.send(std::exchange(lines, {}));
+            rows = i + 2;
+            ASSERT_TRUE(QTest::qWaitFor([&] { return core().lines().count() >= rows; }, 10000));
+        }
+    }
+    rows += 1;
+    waitForRows(rows);
+    QTest::qWait(100); // the last frame and the layout it queues settle
+    QScrollBar* vertical = list()->verticalScrollBar();
+    QScrollBar* sideways = list()->horizontalScrollBar();
+    ASSERT_TRUE(vertical->isVisible() && sideways->isVisible());
+    PaintCounter rowsPainted(list()->viewport());
+    PaintCounter frame(list());
+    PaintCounter verticalPainted(vertical);
+    PaintCounter sidewaysPainted(sideways);
+    for (int burst = 0; burst < 5; ++burst) {
+        module.send("streamed " + QByteArray::number(burst) + "\r\nmore\r\nand more\r\n");
+        rows += 3;
+        waitForRows(rows);
+        QTest::qWait(60); // what the frame queued runs
+    }
+    EXPECT_GT(rowsPainted.paints, 0);
+    EXPECT_EQ(frame.paints, 0) << "the window beneath the scroll bars was painted";
+    EXPECT_EQ(sidewaysPainted.paints, 0);
+    EXPECT_EQ(verticalPainted.paints, 0);
+    const auto onScreenMatches = [&](QWidget* bar) {
+        const QRect area(bar->mapTo(window.get(), QPoint(0, 0)), bar->size());
+        const QImage shown =
+            window->screen()
+                ->grabWindow(window->winId(), area.x(), area.y(), area.width(), area.height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        return shown == bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    EXPECT_TRUE(onScreenMatches(vertical));
+    EXPECT_TRUE(onScreenMatches(sideways));
+}
+
 } // namespace

@@ -39,6 +39,18 @@ QString typedCharacters(const QKeyEvent& event)
     return event.text();
 }
 
+// The scroll area lays its bars out anew after every change of a bar's range, and laying out
+// raises both bars, which repaints them whole: once a frame while lines stream in. Only
+// whether a bar is needed matters to the layout, so a range that stays open, with the value
+// inside it, is set without telling anyone (nothing else listens).
+void setRangeKeepingLayout(QScrollBar& bar, int maximum)
+{
+    const bool staysOpen =
+        bar.minimum() == 0 && bar.maximum() > 0 && maximum > 0 && bar.value() <= maximum;
+    const QSignalBlocker quiet(staysOpen ? &bar : nullptr);
+    bar.setRange(0, maximum);
+}
+
 } // namespace
 
 TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
@@ -130,9 +142,12 @@ void TerminalView::showFrame()
     m_sinceFrame.restart();
     const int lastShownRow = model()->rowCount() - 1; // it may have grown since
     m_changedRow = -1;
-    m_core.list().publish();
-    if (m_topLineWanted >= 0)
-        scrollToTopLine(std::exchange(m_topLineWanted, -1));
+    {
+        const SteadyScrollBar::Batch rowsAndScroll(verticalScrollBar());
+        m_core.list().publish();
+        if (m_topLineWanted >= 0)
+            scrollToTopLine(std::exchange(m_topLineWanted, -1));
+    }
     // A long line that only grew beyond the right edge looks as it did: its row is left alone.
     // A change that shows repaints the whole row, as far as the view reaches.
     if (m_changedRow >= 0 && showsFromColumn(m_changedRow, m_changedFrom))
@@ -402,13 +417,18 @@ void TerminalView::updateGeometries()
 {
     const int shown = rowsInView();
     QScrollBar* rows = verticalScrollBar();
-    rows->setRange(0, std::max(0, rowCount() - shown));
-    rows->setSingleStep(1);
-    rows->setPageStep(shown);
+    setRangeKeepingLayout(*rows, std::max(0, rowCount() - shown));
+    // A scroll bar repaints whenever its steps are set, changed or not, and this runs with
+    // every frame.
+    if (rows->singleStep() != 1)
+        rows->setSingleStep(1);
+    if (rows->pageStep() != shown)
+        rows->setPageStep(shown);
     const int width = viewport()->width();
     QScrollBar* sideways = horizontalScrollBar();
-    sideways->setRange(0, std::max(0, m_columnWidth - width));
-    sideways->setPageStep(width);
+    setRangeKeepingLayout(*sideways, std::max(0, m_columnWidth - width));
+    if (sideways->pageStep() != width)
+        sideways->setPageStep(width);
     QAbstractItemView::updateGeometries();
 }
 
