@@ -293,6 +293,34 @@ TEST_F(ManyLinesTest, ALineCostsLittleMoreThanItsText)
         << (grownBytes - text) / count << " bytes a line beyond the text";
 }
 
+// An 8-bit character is drawn as the font's own character map would have it drawn: a line of
+// them looks the same as the same line with a character beyond 8 bits at its end, drawn
+// through the font. Every one of the 256 is drawn, control pictures included.
+TEST_F(ManyLinesTest, EightBitCharactersLookAsTheFontMapsThem)
+{
+    constexpr int perLine = 64;
+    for (int from = 0; from < 256; from += perLine) {
+        QString eightBit;
+        for (int c = from; c < from + perLine; ++c)
+            eightBit += QChar(char16_t(c));
+        core.listWriter().AddtoList(1, eightBit);
+        core.listWriter().AddtoList(1, eightBit + QStringLiteral(" \u263A"));
+    }
+    core.list().publish();
+    view.scrollToTopLine(0);
+    const QImage shot = view.viewport()->grab().toImage();
+    const int width =
+        TerminalRowDelegate::textMargin + perLine * TerminalRowDelegate::cellWidth(view.font());
+    ASSERT_LE(width, shot.width());
+    for (int line = 0; line < 8; line += 2) {
+        const QRect eightBit = view.visualRect(row(line));
+        const QRect throughTheFont = view.visualRect(row(line + 1));
+        EXPECT_EQ(shot.copy(0, eightBit.top(), width, eightBit.height()),
+                  shot.copy(0, throughTheFont.top(), width, throughTheFont.height()))
+            << "characters " << (line / 2) * perLine << " on";
+    }
+}
+
 // Where a row is follows from its number, anywhere in the list: scrolling, the row under the
 // mouse, the keys that move the current line, and what assistive technology reads.
 TEST_F(ManyLinesTest, ARowIsFoundAndShownAnywhereInTheList)

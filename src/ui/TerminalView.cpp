@@ -475,19 +475,22 @@ void TerminalView::paintEvent(QPaintEvent* event)
     int last = rowAtY(area.bottom());
     if (last < 0)
         last = rows - 1;
+    // One option serves every row: copying it (font, palette, locale...) cost more than
+    // painting a short row.
     QStyleOptionViewItem option;
     initViewItemOption(&option);
+    const QStyle::State state = option.state;
     const QModelIndex current = currentIndex();
     const bool focused = hasFocus();
     for (int row = first; row >= 0 && row <= last; ++row) {
         const QModelIndex index = model()->index(row, 0);
-        QStyleOptionViewItem rowOption = option;
-        rowOption.rect = visualRect(index);
+        option.rect = visualRect(index);
+        option.state = state;
         if (selectionModel() && selectionModel()->isSelected(index))
-            rowOption.state |= QStyle::State_Selected;
+            option.state |= QStyle::State_Selected;
         if (focused && index == current)
-            rowOption.state |= QStyle::State_HasFocus;
-        itemDelegateForIndex(index)->paint(&painter, rowOption, index);
+            option.state |= QStyle::State_HasFocus;
+        itemDelegateForIndex(index)->paint(&painter, option, index);
     }
 }
 
