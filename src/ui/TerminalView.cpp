@@ -115,12 +115,18 @@ void TerminalView::showColours(const ListColours& colours)
 }
 
 // A change after a quiet while shows at once; while changes keep coming, one frame every
-// frameMs shows them all.
+// frame interval shows them all.
 void TerminalView::requestFrame()
 {
     if (m_frame.isActive())
         return;
-    m_frame.start(int(std::max<qint64>(0, frameMs - m_sinceFrame.elapsed())));
+    m_frame.start(int(std::max<qint64>(0, frameInterval() - m_sinceFrame.elapsed())));
+}
+
+int TerminalView::frameInterval() const
+{
+    const bool typedLately = m_sinceTyped.isValid() && m_sinceTyped.elapsed() < typedLatelyMs;
+    return m_lastFrameScrolled && !typedLately ? scrollingFrameMs : frameMs;
 }
 
 void TerminalView::scrollAtNextFrame(int topLine)
@@ -141,6 +147,7 @@ void TerminalView::showFrame()
     m_frameOwed = false;
     m_sinceFrame.restart();
     const int lastShownRow = model()->rowCount() - 1; // it may have grown since
+    const int topBefore = topRow();
     m_changedRow = -1;
     {
         const SteadyScrollBar::Batch rowsAndScroll(verticalScrollBar());
@@ -148,6 +155,7 @@ void TerminalView::showFrame()
         if (m_topLineWanted >= 0)
             scrollToTopLine(std::exchange(m_topLineWanted, -1));
     }
+    m_lastFrameScrolled = topRow() != topBefore;
     // A long line that only grew beyond the right edge looks as it did: its row is left alone.
     // A change that shows repaints the whole row, as far as the view reaches.
     if (m_changedRow >= 0 && showsFromColumn(m_changedRow, m_changedFrom))
@@ -570,6 +578,7 @@ void TerminalView::keyPressEvent(QKeyEvent* event)
         QAbstractItemView::keyPressEvent(event);
         return;
     }
+    m_sinceTyped.start();
     m_core.gate().run([&core = m_core, typed] {
         for (const QChar c : typed)
             core.transmitter().ListBox1KeyPress(c);
