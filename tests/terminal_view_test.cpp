@@ -433,7 +433,8 @@ TEST_P(StreamedRows, MatchAFreshPaint)
 
 // Bursts of 7 lines move the rows up a few at a time; bursts of 60 replace every row. A last
 // line that grows only beyond the right edge (of a view already as wide as the widest line) is
-// left as it is on screen, until backspaces take it back into view.
+// left as it is on screen, until backspaces take it back into view. A last line that grows or
+// is backspaced in view is repainted only from the character it changed from.
 INSTANTIATE_TEST_SUITE_P(
     TerminalViewTest, StreamedRows,
     ::testing::Values(
@@ -454,6 +455,21 @@ INSTANTIATE_TEST_SUITE_P(
             "SidewaysWithARowSelected", {{30, 300}, {3, 12}, {7, 12}, {7, 12, 3}}, true, true},
         StreamCase{"ALastLineGrowingBeyondTheEdge",
                    {{3, 900}, {7, 12, 0, 300}, {0, 0, 0, 200}, {0, 0, 0, 0, 470}, {0, 0, 0, 200}}},
+        StreamCase{"ALastLineGrowingInView",
+                   {{3, 20},
+                    {0, 0, 0, 30},
+                    {0, 0, 0, 30, 12},
+                    {0, 0, 0, 0, 5},
+                    {2, 12, 0, 40, 3},
+                    {0, 0, 0, 30}}},
+        StreamCase{"ALastLineGrowingInViewSideways",
+                   {{30, 300},
+                    {0, 0, 0, 30},
+                    {0, 0, 0, 30, 12},
+                    {0, 0, 0, 0, 5},
+                    {2, 12, 0, 40, 3},
+                    {0, 0, 0, 30}},
+                   true},
         StreamCase{
             "ALastLineGrowingBeyondTheEdgeSideways",
             {{3, 900}, {7, 12, 0, 300}, {0, 0, 0, 200, 490}, {3, 12, 0, 300, 250}, {0, 0, 0, 200}},

@@ -156,10 +156,8 @@ void TerminalView::showFrame()
             scrollToTopLine(std::exchange(m_topLineWanted, -1));
     }
     m_lastFrameScrolled = topRow() != topBefore;
-    // A long line that only grew beyond the right edge looks as it did: its row is left alone.
-    // A change that shows repaints the whole row, as far as the view reaches.
-    if (m_changedRow >= 0 && showsFromColumn(m_changedRow, m_changedFrom))
-        viewport()->update(visualRect(model()->index(m_changedRow, 0)) & viewport()->rect());
+    if (m_changedRow >= 0)
+        repaintChangedRow(m_changedRow, m_changedFrom);
     m_changedRow = -1;
     repaintRowsFrom(lastShownRow + 1);
 }
@@ -170,14 +168,37 @@ void TerminalView::noteLineChanged(int row, qsizetype column)
     m_changedFrom = column;
 }
 
+// What a line shows before the character it changed from is as it was: its row is repainted
+// from that character on (a line typed or answered a few characters at a time repaints a few
+// cells, not the row). A long line that only grew beyond the right edge is left alone; a
+// selected row is repainted whole.
+void TerminalView::repaintChangedRow(int row, qsizetype column)
+{
+    const QRect shown = visualRect(model()->index(row, 0)) & viewport()->rect();
+    if (shown.isEmpty() || !showsFromColumn(row, column))
+        return;
+    if (selectionModel() && selectionModel()->isRowSelected(row, {})) {
+        viewport()->update(shown);
+        return;
+    }
+    QRect changed = shown;
+    changed.setLeft(int(std::max<qint64>(0, columnLeft(column))));
+    if (!changed.isEmpty())
+        viewport()->update(changed);
+}
+
+// From one cell before, for a glyph that overhangs its cell.
+qint64 TerminalView::columnLeft(qsizetype column) const
+{
+    return TerminalRowDelegate::textMargin - qint64(horizontalOffset()) +
+           (std::max<qint64>(column, 1) - 1) * m_charWidth;
+}
+
 bool TerminalView::showsFromColumn(int row, qsizetype column) const
 {
     if (selectionModel() && selectionModel()->isRowSelected(row, {}))
         return true;
-    // From one cell before, for a glyph that overhangs its cell.
-    const qint64 left = TerminalRowDelegate::textMargin - qint64(horizontalOffset()) +
-                        (std::max<qint64>(column, 1) - 1) * m_charWidth;
-    return left < viewport()->width();
+    return columnLeft(column) < viewport()->width();
 }
 
 // The row a frame publishes as changed is repainted by the frame, after it has scrolled, and

@@ -79,6 +79,9 @@ private:
     void noteLineChanged(int row, qsizetype column);
     // Whether what changed in `row` from character `column` on shows in the viewport.
     bool showsFromColumn(int row, qsizetype column) const;
+    void repaintChangedRow(int row, qsizetype column);
+    // Where on the viewport repainting from character `column` starts.
+    qint64 columnLeft(qsizetype column) const;
     // Nobody sees the list while its window is hidden or minimised.
     bool isSeen() const;
     // Where on the viewport what painting `row` draws ends: nothing, its text or, selected,
