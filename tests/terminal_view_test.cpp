@@ -293,6 +293,34 @@ TEST_F(ManyLinesTest, ALineCostsLittleMoreThanItsText)
         << (grownBytes - text) / count << " bytes a line beyond the text";
 }
 
+// An 8-bit character is drawn as the font's own character map would have it drawn: a line of
+// them looks the same as the same line with a character beyond 8 bits at its end, drawn
+// through the font. Every one of the 256 is drawn, control pictures included.
+TEST_F(ManyLinesTest, EightBitCharactersLookAsTheFontMapsThem)
+{
+    constexpr int perLine = 64;
+    for (int from = 0; from < 256; from += perLine) {
+        QString eightBit;
+        for (int c = from; c < from + perLine; ++c)
+            eightBit += QChar(char16_t(c));
+        core.listWriter().AddtoList(1, eightBit);
+        core.listWriter().AddtoList(1, eightBit + QStringLiteral(" \u263A"));
+    }
+    core.list().publish();
+    view.scrollToTopLine(0);
+    const QImage shot = view.viewport()->grab().toImage();
+    const int width =
+        TerminalRowDelegate::textMargin + perLine * TerminalRowDelegate::cellWidth(view.font());
+    ASSERT_LE(width, shot.width());
+    for (int line = 0; line < 8; line += 2) {
+        const QRect eightBit = view.visualRect(row(line));
+        const QRect throughTheFont = view.visualRect(row(line + 1));
+        EXPECT_EQ(shot.copy(0, eightBit.top(), width, eightBit.height()),
+                  shot.copy(0, throughTheFont.top(), width, throughTheFont.height()))
+            << "characters " << (line / 2) * perLine << " on";
+    }
+}
+
 // Where a row is follows from its number, anywhere in the list: scrolling, the row under the
 // mouse, the keys that move the current line, and what assistive technology reads.
 TEST_F(ManyLinesTest, ARowIsFoundAndShownAnywhereInTheList)
@@ -405,7 +433,8 @@ TEST_P(StreamedRows, MatchAFreshPaint)
 
 // Bursts of 7 lines move the rows up a few at a time; bursts of 60 replace every row. A last
 // line that grows only beyond the right edge (of a view already as wide as the widest line) is
-// left as it is on screen, until backspaces take it back into view.
+// left as it is on screen, until backspaces take it back into view. A last line that grows or
+// is backspaced in view is repainted only from the character it changed from.
 INSTANTIATE_TEST_SUITE_P(
     TerminalViewTest, StreamedRows,
     ::testing::Values(
@@ -426,6 +455,21 @@ INSTANTIATE_TEST_SUITE_P(
             "SidewaysWithARowSelected", {{30, 300}, {3, 12}, {7, 12}, {7, 12, 3}}, true, true},
         StreamCase{"ALastLineGrowingBeyondTheEdge",
                    {{3, 900}, {7, 12, 0, 300}, {0, 0, 0, 200}, {0, 0, 0, 0, 470}, {0, 0, 0, 200}}},
+        StreamCase{"ALastLineGrowingInView",
+                   {{3, 20},
+                    {0, 0, 0, 30},
+                    {0, 0, 0, 30, 12},
+                    {0, 0, 0, 0, 5},
+                    {2, 12, 0, 40, 3},
+                    {0, 0, 0, 30}}},
+        StreamCase{"ALastLineGrowingInViewSideways",
+                   {{30, 300},
+                    {0, 0, 0, 30},
+                    {0, 0, 0, 30, 12},
+                    {0, 0, 0, 0, 5},
+                    {2, 12, 0, 40, 3},
+                    {0, 0, 0, 30}},
+                   true},
         StreamCase{
             "ALastLineGrowingBeyondTheEdgeSideways",
             {{3, 900}, {7, 12, 0, 300}, {0, 0, 0, 200, 490}, {3, 12, 0, 300, 250}, {0, 0, 0, 200}},
@@ -558,6 +602,58 @@ TEST_F(TerminalViewTest, TheScrollBarLooksLikeAPlainOneWhileLinesStreamIn)
         EXPECT_TRUE(looksAlike(plain)) << "at the top";
         bar->setValue(bar->maximum());
     }
+}
+
+// A frame that brings lines to a long list paints the rows that came and nothing around them:
+// not the window beneath the scroll bars, not the sideways bar, and not the vertical bar while
+// its handle stays where it is. What the bars show on screen stays what they would paint now.
+TEST_F(TerminalViewTest, AFrameOfNewLinesLeavesTheScrollBarsAndTheWindowAlone)
+{
+    PtyPeer& module = plug(1);
+    showWindow();
+    // A wide first line: the sideways bar shows. Then enough lines for the handle to reach its
+    // smallest size at the bottom, where it stays as lines come.
+    int rows = 1;
+    QByteArray lines = QByteArray(300, 'w') + "\r\n";
+    for (int i = 0; i < 5000; ++i) {
+        lines += "filler " + QByteArray::number(i) + "\r\n";
+        if (lines.size() > 2000 || i == 4999) {
+            module.send(std::exchange(lines, {}));
+            rows = i + 2;
+            ASSERT_TRUE(QTest::qWaitFor([&] { return core().lines().count() >= rows; }, 10000));
+        }
+    }
+    rows += 1;
+    waitForRows(rows);
+    QTest::qWait(100); // the last frame and the layout it queues settle
+    QScrollBar* vertical = list()->verticalScrollBar();
+    QScrollBar* sideways = list()->horizontalScrollBar();
+    ASSERT_TRUE(vertical->isVisible() && sideways->isVisible());
+    PaintCounter rowsPainted(list()->viewport());
+    PaintCounter frame(list());
+    PaintCounter verticalPainted(vertical);
+    PaintCounter sidewaysPainted(sideways);
+    for (int burst = 0; burst < 5; ++burst) {
+        module.send("streamed " + QByteArray::number(burst) + "\r\nmore\r\nand more\r\n");
+        rows += 3;
+        waitForRows(rows);
+        QTest::qWait(60); // what the frame queued runs
+    }
+    EXPECT_GT(rowsPainted.paints, 0);
+    EXPECT_EQ(frame.paints, 0) << "the window beneath the scroll bars was painted";
+    EXPECT_EQ(sidewaysPainted.paints, 0);
+    EXPECT_EQ(verticalPainted.paints, 0);
+    const auto onScreenMatches = [&](QWidget* bar) {
+        const QRect area(bar->mapTo(window.get(), QPoint(0, 0)), bar->size());
+        const QImage shown =
+            window->screen()
+                ->grabWindow(window->winId(), area.x(), area.y(), area.width(), area.height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        return shown == bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    EXPECT_TRUE(onScreenMatches(vertical));
+    EXPECT_TRUE(onScreenMatches(sideways));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStyleOptionSlider>
 #include <algorithm>
+#include <utility>
 
 namespace {
 // Fills and copies up to this many lines of pixels stay on the painting thread.
@@ -14,6 +15,58 @@ SteadyScrollBar::SteadyScrollBar(Qt::Orientation orientation, QWidget* parent)
     : QScrollBar(orientation, parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool SteadyScrollBar::event(QEvent* event)
+{
+    const bool handled = QScrollBar::event(event);
+    if (event->type() == QEvent::Polish)
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    return handled;
+}
+
+void SteadyScrollBar::changeEvent(QEvent* event)
+{
+    QScrollBar::changeEvent(event);
+    if (event->type() == QEvent::StyleChange)
+        setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool SteadyScrollBar::isLive() const { return underMouse() || isSliderDown(); }
+
+QStyleOptionSlider SteadyScrollBar::optionForPicture() const
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_All;
+    return option;
+}
+
+bool SteadyScrollBar::looksChanged() const
+{
+    return isLive() || m_picture.isNull() || lookOf(optionForPicture()) != m_drawn;
+}
+
+void SteadyScrollBar::sliderChange(SliderChange change)
+{
+    if (m_held > 0)
+        m_changedWhileHeld = true;
+    else if (looksChanged())
+        QScrollBar::sliderChange(change);
+}
+
+SteadyScrollBar::Batch::Batch(QScrollBar* bar) : m_bar(qobject_cast<SteadyScrollBar*>(bar))
+{
+    if (m_bar)
+        ++m_bar->m_held;
+}
+
+SteadyScrollBar::Batch::~Batch()
+{
+    if (!m_bar || --m_bar->m_held > 0 || !std::exchange(m_bar->m_changedWhileHeld, false))
+        return;
+    if (m_bar->looksChanged())
+        m_bar->update();
 }
 
 SteadyScrollBar::Look SteadyScrollBar::lookOf(const QStyleOptionSlider& option) const
@@ -82,10 +135,8 @@ void SteadyScrollBar::drawPicture(const QStyleOptionSlider& option, const Look& 
 
 void SteadyScrollBar::paintEvent(QPaintEvent* event)
 {
-    QStyleOptionSlider option;
-    initStyleOption(&option);
-    option.subControls = QStyle::SC_All;
-    const bool live = underMouse() || isSliderDown();
+    const QStyleOptionSlider option = optionForPicture();
+    const bool live = isLive();
     const Look now = lookOf(option);
     if (!live && (now != m_drawn || m_picture.isNull())) {
         drawPicture(option, now);

@@ -16,14 +16,34 @@ class QStyleOptionSlider;
 // is drawn band by band for the same reason, and while a short list grows and the handle
 // moves with every frame, only the rows around the handle are drawn anew.
 //
-// The picture is opaque, so nothing beneath the scroll bar is painted first. While the mouse
-// is over it or drags it, it is painted as usual, with its hover and pressed looks.
+// The picture is opaque, so nothing beneath the scroll bar is painted first (the style clears
+// that mark when it polishes a scroll bar; it is set again after). A change of range, value or
+// steps that leaves the picture as it is paints nothing: once the list is long, most frames
+// move the handle by less than a pixel. While the mouse is over it or drags it, it is painted
+// as usual, with its hover and pressed looks.
 class SteadyScrollBar : public QScrollBar {
     Q_OBJECT
 public:
     explicit SteadyScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
 
+    // Changes of range and value made while a Batch lives are judged once, when it ends: a
+    // list that grows at the bottom and follows it first grows the range, which lifts the
+    // handle for a moment, then moves the value, which puts it back where it was.
+    class Batch {
+    public:
+        explicit Batch(QScrollBar* bar); // any scroll bar; only a steady one holds back
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        SteadyScrollBar* m_bar;
+    };
+
 protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void sliderChange(SliderChange change) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -39,6 +59,10 @@ private:
         bool operator==(const Look&) const = default;
     };
     Look lookOf(const QStyleOptionSlider& option) const;
+    bool isLive() const;
+    // Whether what is on screen differs from what a paint would show now.
+    bool looksChanged() const;
+    QStyleOptionSlider optionForPicture() const;
     void drawPicture(const QStyleOptionSlider& option, const Look& look);
     void drawRows(QImage& picture, int top, int bottom, const QStyleOptionSlider& option) const;
 
@@ -46,4 +70,6 @@ private:
     Look m_drawn;
     QImage m_groovePicture; // the bar without its handle
     Look m_groove;
+    int m_held = 0;
+    bool m_changedWhileHeld = false;
 };

@@ -75,7 +75,18 @@ TerminalRowDelegate::Columns TerminalRowDelegate::columnsInView(qint64 textLeft,
 const TerminalRowDelegate::FontCells& TerminalRowDelegate::cellsFor(const QFont& font) const
 {
     if (m_cells.width == 0 || m_cells.font != font) {
-        m_cells = {font, QRawFont::fromFont(font), cellWidth(font)};
+        const QFontMetricsF metrics(font);
+        m_cells = {font, QRawFont::fromFont(font), cellWidth(font), metrics.ascent(),
+                   metrics.height()};
+        for (char16_t c = 0; c < m_cells.eightBitGlyphs.size(); ++c) {
+            const QChar shown = shownCharacter(QChar(c));
+            quint32 glyph = 0;
+            int count = 1;
+            if (isControlPicture(shown) ||
+                !m_cells.raw.glyphIndexesForChars(&shown, 1, &glyph, &count))
+                glyph = 0;
+            m_cells.eightBitGlyphs[c] = glyph;
+        }
         m_pictures.clear();
     }
     return m_cells;
@@ -96,52 +107,69 @@ void TerminalRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     painter->setPen(
         option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
 
-    const int width = cellsFor(option.font).width;
+    const FontCells& cells = cellsFor(option.font);
+    const int width = cells.width;
     const qint64 textLeft = qint64(option.rect.left()) + textMargin;
     const Columns columns = columnsInView(textLeft, visible.left(), visible.right(), width,
                                           m_lines.lineLength(index.row()));
     if (columns.count > 0) {
-        const QFontMetricsF metrics(option.font);
         const qreal baseline = option.rect.top() +
-                               std::round((option.rect.height() - metrics.height()) / 2) +
-                               metrics.ascent();
+                               std::round((option.rect.height() - cells.height) / 2) + cells.ascent;
         const QPointF origin(qreal(textLeft + columns.first * width), baseline);
         drawCharacters(painter, option, origin,
-                       shownText(m_lines.slice(index.row(), columns.first, columns.count)));
+                       m_lines.slice(index.row(), columns.first, columns.count));
     }
     painter->restore();
 }
 
-// One glyph run with every glyph at its cell; a character the font lacks is drawn in its
-// cell from another font, narrowed when it is wider than the cell.
-void TerminalRowDelegate::drawCharacters(QPainter* painter, const QStyleOptionViewItem& option,
-                                         QPointF origin, const QString& shown) const
+// A row of 8-bit characters takes its glyphs from the table; any other row asks the font for
+// the glyphs of the symbols it shows, and draws every character on its own where the font
+// has no single glyph for each.
+void TerminalRowDelegate::glyphsFor(const FontCells& cells, const QString& text,
+                                    QList<quint32>& glyphs) const
 {
-    const FontCells& cells = cellsFor(option.font);
-    QList<quint32> glyphs(shown.size());
+    glyphs.resize(text.size());
+    const bool eightBit =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+    if (eightBit) {
+        std::transform(text.begin(), text.end(), glyphs.begin(),
+                       [&](QChar c) { return cells.eightBitGlyphs[c.unicode()]; });
+        return;
+    }
+    const QString shown = shownText(text);
     int glyphCount = int(shown.size());
     if (!cells.raw.glyphIndexesForChars(shown.constData(), int(shown.size()), glyphs.data(),
                                         &glyphCount) ||
         glyphCount != shown.size())
         glyphs.fill(0);
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        if (isControlPicture(shown[i]))
+            glyphs[i] = 0;
+}
 
-    QList<quint32> inFont;
-    QList<QPointF> positions;
-    inFont.reserve(shown.size());
-    positions.reserve(shown.size());
-    for (qsizetype i = 0; i < shown.size(); ++i) {
+// One glyph run with every glyph at its cell; a character the font lacks is drawn in its
+// cell from another font, narrowed when it is wider than the cell.
+void TerminalRowDelegate::drawCharacters(QPainter* painter, const QStyleOptionViewItem& option,
+                                         QPointF origin, const QString& text) const
+{
+    const FontCells& cells = cellsFor(option.font);
+    glyphsFor(cells, text, m_glyphs);
+    m_runGlyphs.clear();
+    m_runPositions.clear();
+    for (qsizetype i = 0; i < text.size(); ++i) {
         const qreal x = qreal(i) * cells.width;
-        if (glyphs[i] != 0 && !isControlPicture(shown[i])) {
-            inFont.append(glyphs[i]);
-            positions.append(QPointF(x, 0));
+        if (m_glyphs[i] != 0) {
+            m_runGlyphs.append(m_glyphs[i]);
+            m_runPositions.append(QPointF(x, 0));
         } else {
-            drawOutsideTheFont(painter, option.font, origin + QPointF(x, 0), cells.width, shown[i]);
+            drawOutsideTheFont(painter, option.font, origin + QPointF(x, 0), cells.width,
+                               shownCharacter(text[i]));
         }
     }
     QGlyphRun run;
     run.setRawFont(cells.raw);
-    run.setGlyphIndexes(inFont);
-    run.setPositions(positions);
+    run.setGlyphIndexes(m_runGlyphs);
+    run.setPositions(m_runPositions);
     painter->drawGlyphRun(origin, run);
 }
 

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRawFont>
+#include <array>
 #include <limits>
 #include <map>
 #include <tuple>
@@ -57,10 +58,19 @@ private:
         QFont font;
         QRawFont raw;
         int width = 0;
+        qreal ascent = 0;
+        qreal height = 0;
+        // The glyph drawn for each 8-bit character, 0 where it is drawn some other way (a
+        // control picture, or a character the font lacks): received text is 8-bit, and
+        // looking its glyphs up here skips the font's character map for every row.
+        std::array<quint32, 256> eightBitGlyphs{};
     };
     const FontCells& cellsFor(const QFont& font) const;
+    // Draws `text` from `origin` on, each character in a cell of its own.
     void drawCharacters(QPainter* painter, const QStyleOptionViewItem& option, QPointF origin,
-                        const QString& shown) const;
+                        const QString& text) const;
+    // The glyph of each character of `text` in the font, 0 for one drawn outside it.
+    void glyphsFor(const FontCells& cells, const QString& text, QList<quint32>& glyphs) const;
     void drawOutsideTheFont(QPainter* painter, const QFont& font, QPointF cellOrigin, int cellWidth,
                             QChar c) const;
     void drawControlPicture(QPainter* painter, const QFont& font, QPointF cellOrigin, int cellWidth,
@@ -73,4 +83,8 @@ private:
     mutable FontCells m_cells;
     using PictureKey = std::tuple<char16_t, QRgb, int>; // character, colour, pixel ratio
     mutable std::map<PictureKey, QImage> m_pictures;
+    // Kept from row to row, so that painting a row allocates nothing.
+    mutable QList<quint32> m_glyphs;
+    mutable QList<quint32> m_runGlyphs;
+    mutable QList<QPointF> m_runPositions;
 };

@@ -39,6 +39,18 @@ QString typedCharacters(const QKeyEvent& event)
     return event.text();
 }
 
+// The scroll area lays its bars out anew after every change of a bar's range, and laying out
+// raises both bars, which repaints them whole: once a frame while lines stream in. Only
+// whether a bar is needed matters to the layout, so a range that stays open, with the value
+// inside it, is set without telling anyone (nothing else listens).
+void setRangeKeepingLayout(QScrollBar& bar, int maximum)
+{
+    const bool staysOpen =
+        bar.minimum() == 0 && bar.maximum() > 0 && maximum > 0 && bar.value() <= maximum;
+    const QSignalBlocker quiet(staysOpen ? &bar : nullptr);
+    bar.setRange(0, maximum);
+}
+
 } // namespace
 
 TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
@@ -103,12 +115,18 @@ void TerminalView::showColours(const ListColours& colours)
 }
 
 // A change after a quiet while shows at once; while changes keep coming, one frame every
-// frameMs shows them all.
+// frame interval shows them all.
 void TerminalView::requestFrame()
 {
     if (m_frame.isActive())
         return;
-    m_frame.start(int(std::max<qint64>(0, frameMs - m_sinceFrame.elapsed())));
+    m_frame.start(int(std::max<qint64>(0, frameInterval() - m_sinceFrame.elapsed())));
+}
+
+int TerminalView::frameInterval() const
+{
+    const bool typedLately = m_sinceTyped.isValid() && m_sinceTyped.elapsed() < typedLatelyMs;
+    return m_lastFrameScrolled && !typedLately ? scrollingFrameMs : frameMs;
 }
 
 void TerminalView::scrollAtNextFrame(int topLine)
@@ -129,14 +147,17 @@ void TerminalView::showFrame()
     m_frameOwed = false;
     m_sinceFrame.restart();
     const int lastShownRow = model()->rowCount() - 1; // it may have grown since
+    const int topBefore = topRow();
     m_changedRow = -1;
-    m_core.list().publish();
-    if (m_topLineWanted >= 0)
-        scrollToTopLine(std::exchange(m_topLineWanted, -1));
-    // A long line that only grew beyond the right edge looks as it did: its row is left alone.
-    // A change that shows repaints the whole row, as far as the view reaches.
-    if (m_changedRow >= 0 && showsFromColumn(m_changedRow, m_changedFrom))
-        viewport()->update(visualRect(model()->index(m_changedRow, 0)) & viewport()->rect());
+    {
+        const SteadyScrollBar::Batch rowsAndScroll(verticalScrollBar());
+        m_core.list().publish();
+        if (m_topLineWanted >= 0)
+            scrollToTopLine(std::exchange(m_topLineWanted, -1));
+    }
+    m_lastFrameScrolled = topRow() != topBefore;
+    if (m_changedRow >= 0)
+        repaintChangedRow(m_changedRow, m_changedFrom);
     m_changedRow = -1;
     repaintRowsFrom(lastShownRow + 1);
 }
@@ -147,14 +168,37 @@ void TerminalView::noteLineChanged(int row, qsizetype column)
     m_changedFrom = column;
 }
 
+// What a line shows before the character it changed from is as it was: its row is repainted
+// from that character on (a line typed or answered a few characters at a time repaints a few
+// cells, not the row). A long line that only grew beyond the right edge is left alone; a
+// selected row is repainted whole.
+void TerminalView::repaintChangedRow(int row, qsizetype column)
+{
+    const QRect shown = visualRect(model()->index(row, 0)) & viewport()->rect();
+    if (shown.isEmpty() || !showsFromColumn(row, column))
+        return;
+    if (selectionModel() && selectionModel()->isRowSelected(row, {})) {
+        viewport()->update(shown);
+        return;
+    }
+    QRect changed = shown;
+    changed.setLeft(int(std::max<qint64>(0, columnLeft(column))));
+    if (!changed.isEmpty())
+        viewport()->update(changed);
+}
+
+// From one cell before, for a glyph that overhangs its cell.
+qint64 TerminalView::columnLeft(qsizetype column) const
+{
+    return TerminalRowDelegate::textMargin - qint64(horizontalOffset()) +
+           (std::max<qint64>(column, 1) - 1) * m_charWidth;
+}
+
 bool TerminalView::showsFromColumn(int row, qsizetype column) const
 {
     if (selectionModel() && selectionModel()->isRowSelected(row, {}))
         return true;
-    // From one cell before, for a glyph that overhangs its cell.
-    const qint64 left = TerminalRowDelegate::textMargin - qint64(horizontalOffset()) +
-                        (std::max<qint64>(column, 1) - 1) * m_charWidth;
-    return left < viewport()->width();
+    return columnLeft(column) < viewport()->width();
 }
 
 // The row a frame publishes as changed is repainted by the frame, after it has scrolled, and
@@ -402,13 +446,18 @@ void TerminalView::updateGeometries()
 {
     const int shown = rowsInView();
     QScrollBar* rows = verticalScrollBar();
-    rows->setRange(0, std::max(0, rowCount() - shown));
-    rows->setSingleStep(1);
-    rows->setPageStep(shown);
+    setRangeKeepingLayout(*rows, std::max(0, rowCount() - shown));
+    // A scroll bar repaints whenever its steps are set, changed or not, and this runs with
+    // every frame.
+    if (rows->singleStep() != 1)
+        rows->setSingleStep(1);
+    if (rows->pageStep() != shown)
+        rows->setPageStep(shown);
     const int width = viewport()->width();
     QScrollBar* sideways = horizontalScrollBar();
-    sideways->setRange(0, std::max(0, m_columnWidth - width));
-    sideways->setPageStep(width);
+    setRangeKeepingLayout(*sideways, std::max(0, m_columnWidth - width));
+    if (sideways->pageStep() != width)
+        sideways->setPageStep(width);
     QAbstractItemView::updateGeometries();
 }
 
@@ -455,19 +504,22 @@ void TerminalView::paintEvent(QPaintEvent* event)
     int last = rowAtY(area.bottom());
     if (last < 0)
         last = rows - 1;
+    // One option serves every row: copying it (font, palette, locale...) cost more than
+    // painting a short row.
     QStyleOptionViewItem option;
     initViewItemOption(&option);
+    const QStyle::State state = option.state;
     const QModelIndex current = currentIndex();
     const bool focused = hasFocus();
     for (int row = first; row >= 0 && row <= last; ++row) {
         const QModelIndex index = model()->index(row, 0);
-        QStyleOptionViewItem rowOption = option;
-        rowOption.rect = visualRect(index);
+        option.rect = visualRect(index);
+        option.state = state;
         if (selectionModel() && selectionModel()->isSelected(index))
-            rowOption.state |= QStyle::State_Selected;
+            option.state |= QStyle::State_Selected;
         if (focused && index == current)
-            rowOption.state |= QStyle::State_HasFocus;
-        itemDelegateForIndex(index)->paint(&painter, rowOption, index);
+            option.state |= QStyle::State_HasFocus;
+        itemDelegateForIndex(index)->paint(&painter, option, index);
     }
 }
 
@@ -547,6 +599,7 @@ void TerminalView::keyPressEvent(QKeyEvent* event)
         QAbstractItemView::keyPressEvent(event);
         return;
     }
+    m_sinceTyped.start();
     m_core.gate().run([&core = m_core, typed] {
         for (const QChar c : typed)
             core.transmitter().ListBox1KeyPress(c);

@@ -79,6 +79,9 @@ private:
     void noteLineChanged(int row, qsizetype column);
     // Whether what changed in `row` from character `column` on shows in the viewport.
     bool showsFromColumn(int row, qsizetype column) const;
+    void repaintChangedRow(int row, qsizetype column);
+    // Where on the viewport repainting from character `column` starts.
+    qint64 columnLeft(qsizetype column) const;
     // Nobody sees the list while its window is hidden or minimised.
     bool isSeen() const;
     // Where on the viewport what painting `row` draws ends: nothing, its text or, selected,
@@ -99,6 +102,14 @@ private:
     // which is most of the window's work; lines racing past are read no better at 40 frames
     // than at 25, and a scroll of a few rows a frame still moves steadily.
     static constexpr int frameMs = 40;
+    // While a stream keeps scrolling the list, a frame costs the same however few rows it
+    // brings (the scroll, the scroll bar, the hand-over to the display and its reply), and
+    // rows racing up the view are read no better at 25 frames a second than at 16: frames
+    // come this far apart while every frame scrolls, unless a key was typed lately, so that
+    // its echo shows as soon as ever.
+    static constexpr int scrollingFrameMs = 62;
+    static constexpr int typedLatelyMs = 1000;
+    int frameInterval() const;
 
     static constexpr int charactersPerStep = 4;
 
@@ -108,6 +119,8 @@ private:
     int m_columnWidth = 0;
     QTimer m_frame;
     QElapsedTimer m_sinceFrame;
+    QElapsedTimer m_sinceTyped;
+    bool m_lastFrameScrolled = false;
     int m_topLineWanted = -1;
     bool m_frameOwed = false;
     // The row published as changed in this frame, and from which character on.
