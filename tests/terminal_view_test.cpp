@@ -303,8 +303,8 @@ TEST_F(ManyLinesTest, EightBitCharactersLookAsTheFontMapsThem)
         QString eightBit;
         for (int c = from; c < from + perLine; ++c)
             eightBit += QChar(char16_t(c));
-        core.listWriter().AddtoList(1, eightBit);
-        core.listWriter().AddtoList(1, eightBit + QStringLiteral(" \u263A"));
+        core.list().AddtoList(1, eightBit);
+        core.list().AddtoList(1, eightBit + QStringLiteral(" \u263A"));
     }
     core.list().publish();
     view.scrollToTopLine(0);

@@ -92,6 +92,13 @@ void TerminalListModel::clear()
     endResetModel();
 }
 
+TerminalListModel::LineChange TerminalListModel::changeToPublish() const
+{
+    if (m_firstDirty < 0 || m_firstDirty >= m_published)
+        return {};
+    return {m_firstDirty, m_firstDirtyColumn};
+}
+
 void TerminalListModel::publish()
 {
     if (m_firstDirty < 0)
@@ -99,7 +106,6 @@ void TerminalListModel::publish()
     const int total = m_lines.count();
     if (m_firstDirty < m_published) {
         const int lastKnown = m_published - 1;
-        emit lineChangedFrom(m_firstDirty, m_firstDirtyColumn);
         emit dataChanged(index(m_firstDirty), index(lastKnown), {Qt::DisplayRole});
     }
     if (total > m_published) {

@@ -34,6 +34,16 @@ public:
     void removeLastChar();
     void clear();
 
+    // A published line that has changed since the last publish, from character `column` on:
+    // the characters before it show as they did, so a view that shows none of the rest (a long
+    // line growing beyond its right edge) has nothing to repaint. Removing a character counts
+    // as a change where it was. `row` is -1 when no published line has changed.
+    struct LineChange {
+        int row = -1;
+        qsizetype column = 0;
+    };
+    // What the next publish() tells as a changed row (in its dataChanged), asked before it.
+    LineChange changeToPublish() const;
     // Tells the views what changed since the last call.
     void publish();
 
@@ -45,11 +55,6 @@ signals:
     void changed();
     // The longest line grew: a view may need to widen.
     void widestLineGrew();
-    // Published row `row` changed from character `column` on, told by publish() just before
-    // dataChanged: the characters before it show as they did, so a view that shows none of
-    // the rest (a long line growing beyond its right edge) has nothing to repaint. Removing a
-    // character counts as a change where it was.
-    void lineChangedFrom(int row, qsizetype column);
     // The scrollback file could not be made or written: old lines stay in memory for now.
     void scrollbackFailed(const QString& folder, const QString& reason);
 

@@ -96,8 +96,6 @@ TerminalView::TerminalView(TerminalCore& core, QWidget* parent)
     connect(&m_frame, &QTimer::timeout, this, &TerminalView::showFrame);
     connect(&m_core.list(), &TerminalListModel::changed, this, &TerminalView::requestFrame);
     connect(&m_core.receiver(), &Receiver::scrollRequested, this, &TerminalView::scrollAtNextFrame);
-    connect(&m_core.list(), &TerminalListModel::lineChangedFrom, this,
-            &TerminalView::noteLineChanged);
     connect(&m_core.list(), &TerminalListModel::widestLineGrew, this,
             &TerminalView::fitColumnToText);
     connect(&m_core.list(), &QAbstractItemModel::modelReset, this, &TerminalView::fitColumnToText);
@@ -148,7 +146,7 @@ void TerminalView::showFrame()
     m_sinceFrame.restart();
     const int lastShownRow = model()->rowCount() - 1; // it may have grown since
     const int topBefore = topRow();
-    m_changedRow = -1;
+    m_changed = m_core.list().changeToPublish();
     {
         const SteadyScrollBar::Batch rowsAndScroll(verticalScrollBar());
         m_core.list().publish();
@@ -156,16 +154,10 @@ void TerminalView::showFrame()
             scrollToTopLine(std::exchange(m_topLineWanted, -1));
     }
     m_lastFrameScrolled = topRow() != topBefore;
-    if (m_changedRow >= 0)
-        repaintChangedRow(m_changedRow, m_changedFrom);
-    m_changedRow = -1;
+    if (m_changed.row >= 0)
+        repaintChangedRow(m_changed.row, m_changed.column);
+    m_changed = {};
     repaintRowsFrom(lastShownRow + 1);
-}
-
-void TerminalView::noteLineChanged(int row, qsizetype column)
-{
-    m_changedRow = row;
-    m_changedFrom = column;
 }
 
 // What a line shows before the character it changed from is as it was: its row is repainted
@@ -206,7 +198,7 @@ bool TerminalView::showsFromColumn(int row, qsizetype column) const
 void TerminalView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                                const QList<int>& roles)
 {
-    if (topLeft != bottomRight || topLeft.row() != m_changedRow) {
+    if (topLeft != bottomRight || topLeft.row() != m_changed.row) {
         QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
         return;
     }

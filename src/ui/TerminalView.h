@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RowInk.h"
+#include "TerminalListModel.h"
 
 #include <QElapsedTimer>
 #include <QTableView>
@@ -76,7 +77,6 @@ private:
     void requestFrame();
     void scrollAtNextFrame(int topLine);
     void repaintRowsFrom(int row);
-    void noteLineChanged(int row, qsizetype column);
     // Whether what changed in `row` from character `column` on shows in the viewport.
     bool showsFromColumn(int row, qsizetype column) const;
     void repaintChangedRow(int row, qsizetype column);
@@ -124,7 +124,6 @@ private:
     int m_topLineWanted = -1;
     bool m_frameOwed = false;
     // The row published as changed in this frame, and from which character on.
-    int m_changedRow = -1;
-    qsizetype m_changedFrom = 0;
+    TerminalListModel::LineChange m_changed;
     RowInk m_ink;
 };
