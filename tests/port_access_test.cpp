@@ -72,6 +72,25 @@ TEST_F(PortAccessTest, APortAnotherProgramHasOpenIsRefusedNamingIt)
     }
 }
 
+// A device another program holds exclusively is refused and left as that program set it:
+// root's open gets through the exclusive hold, and letting go of the refused device must not
+// undo a hold that was never ours.
+TEST_F(PortAccessTest, ARefusedPortKeepsItsHoldersExclusiveHold)
+{
+    PtyPeer& module = plug(1);
+    OtherProgram other(module.devicePath());
+    const int holders = ::open(module.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holders, 0);
+    ASSERT_EQ(::ioctl(holders, TIOCEXCL), 0);
+
+    EXPECT_TRUE(reasonOpeningCom1().contains(QStringLiteral("is in use by")));
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(holders, TIOCGEXCL, &exclusive), 0);
+    ::ioctl(holders, TIOCNXCL);
+    ::close(holders);
+    EXPECT_EQ(exclusive, 1) << "the refused open let go of another program's exclusive hold";
+}
+
 TEST_F(PortAccessTest, TheLockFileOfALiveProcessIsHonouredAndADeadOnesRemoved)
 {
     QTemporaryDir lockDir;

@@ -77,9 +77,13 @@ void PortAccess::release()
 {
     if (m_fd < 0)
         return;
-    // On a device that has gone away these fail, and nothing more is needed.
-    ::tcsetattr(m_fd, TCSANOW, &m_own);
-    ::ioctl(m_fd, TIOCNXCL);
+    // Only a line that was ours gets its settings back and its exclusive hold let go: a
+    // device refused because another program has it stays as that program set it. On a
+    // device that has gone away these fail, and nothing more is needed.
+    if (std::exchange(m_lineTaken, false)) {
+        ::tcsetattr(m_fd, TCSANOW, &m_own);
+        ::ioctl(m_fd, TIOCNXCL);
+    }
     ::close(m_fd);
     m_fd = -1;
     m_locks.drop();
@@ -122,8 +126,7 @@ int PortAccess::open(const QString& path, const LineSettings& settings, QString*
         return refuse(openFailure(errno, path, st.st_rdev), why);
     if (::tcgetattr(m_fd, &m_own) != 0) {
         const QString reason = errno == EIO ? notPresent(path) : notSerial(path, st);
-        ::close(std::exchange(m_fd, -1)); // not a line: nothing of it to give back
-        return refuse(reason, why);
+        return refuse(reason, why); // not a line: nothing of it to give back
     }
     if (!takeLine(path, st.st_rdev, why) || !applySettings(path, settings, why))
         return -1;
@@ -141,6 +144,7 @@ bool PortAccess::takeLine(const QString& path, dev_t device, QString* why)
         return false;
     }
     ::ioctl(m_fd, TIOCEXCL);
+    m_lineTaken = true;
     pid_t holder = 0;
     if (!m_locks.take(path, &holder)) {
         refuse(holder ? inUseBy(holder, path) : heldExclusively(path), why);

@@ -51,4 +51,6 @@ private:
     DeviceUsers m_users;
     int m_fd = -1;
     termios m_own{}; // the device's line settings before it was opened here
+    // The device is ours: taken exclusively, its settings to be given back on release.
+    bool m_lineTaken = false;
 };
