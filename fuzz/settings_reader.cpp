@@ -56,7 +56,9 @@ void startsWithin(const SavedSettings& saved, const QString& folder)
 
     const int port = saved.comPort.value_or(1);
     require(st.lastPort == (port >= 1 && port <= 100 ? port : 1), "the port to open differs");
-    require(st.portNumber == (st.lastPort == 1 ? 1 : 0), "only COM1 has a device to open");
+    // A saved 0 was no open port: nothing opens at start-up, the receive loop tries COM1 later.
+    const bool opensCom1 = port != 0 && st.lastPort == 1;
+    require(st.portNumber == (opensCom1 ? 1 : 0), "only COM1 has a device to open");
     const int rate = saved.baudRate.value_or(0);
     require(st.baudRate == expected(saved.baudRate, rate > 0, 115200), "baud rate");
     const int bits = saved.dataBits.value_or(0);
