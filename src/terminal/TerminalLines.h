@@ -1,11 +1,99 @@
 #pragma once
 
-#include "ByteBlocks.h"
-#include "LineStarts.h"
+#include "ScrollbackStore.h"
 
 #include <QByteArrayView>
 #include <QHash>
 #include <QString>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+// How the terminal's lines are kept: their bytes in fixed blocks (ByteBlocks), where each
+// line starts (LineStarts), and the lines themselves over both (TerminalLines).
+
+// Bytes back to back in blocks of a fixed size. Growing never moves what is stored, so an
+// append costs what is appended however much is there: one buffer that doubled instead would
+// now and then copy all of it, a pause of tens of milliseconds once a line nears 100 MB.
+//
+// The oldest full blocks can move to the scrollback file (spillOldest); reading them is the
+// same as reading those in memory, through the store's cache.
+class ByteBlocks {
+public:
+    static constexpr qsizetype blockSize = ScrollbackStore::blockSize;
+
+    explicit ByteBlocks(ScrollbackStore* store = nullptr) : m_store(store) {}
+
+    qsizetype size() const { return m_size; }
+    void append(const char* bytes, qsizetype n);
+    // Keeps the first `size` bytes.
+    void truncate(qsizetype size);
+    void clear();
+    // `n` bytes from `from`, each as the character of the same code (Latin-1).
+    QString latin1(qsizetype from, qsizetype n) const;
+    // Copies `n` bytes from `from` to `out`.
+    void copy(qsizetype from, qsizetype n, char* out) const;
+
+    // Blocks held in memory, and those of them that could move to the file: the full ones.
+    qsizetype residentBlocks() const { return qsizetype(m_blocks.size()) - m_firstResident; }
+    qsizetype spillableBlocks() const
+    {
+        return std::max<qsizetype>(m_size / blockSize - m_firstResident, 0);
+    }
+    // Moves the oldest block in memory to the file; false when it stays.
+    bool spillOldest();
+
+private:
+    struct Block {
+        std::unique_ptr<char[]> bytes; // none once in the file
+        qint64 fileOffset = -1;
+    };
+    const char* blockBytes(qsizetype block) const;
+    template <typename Piece> void forEachPiece(qsizetype from, qsizetype n, Piece piece) const;
+
+    ScrollbackStore* m_store;
+    // Blocks before the first resident one are in the file; it and all after it in memory.
+    std::vector<Block> m_blocks;
+    qsizetype m_firstResident = 0;
+    qsizetype m_size = 0;
+};
+
+// Where each line starts in the bytes of the terminal's lines: 8 bytes a line, kept in
+// blocks of a fixed size like the text itself, and like it moved to the scrollback file once
+// old. Growing never copies what is kept and never holds more than one block unused, where
+// one array that doubled would now and then stop the window to copy tens of megabytes and
+// hold half as much again for nothing.
+class LineStarts {
+public:
+    explicit LineStarts(ScrollbackStore* store = nullptr) : m_starts(store) {}
+
+    qsizetype size() const { return m_starts.size() / entry; }
+    bool empty() const { return m_starts.size() == 0; }
+    qsizetype operator[](qsizetype i) const
+    {
+        qsizetype start = 0;
+        m_starts.copy(i * entry, entry, reinterpret_cast<char*>(&start));
+        return start;
+    }
+    qsizetype back() const { return (*this)[size() - 1]; }
+
+    void push_back(qsizetype start)
+    {
+        char bytes[entry];
+        std::memcpy(bytes, &start, entry);
+        m_starts.append(bytes, entry);
+    }
+    void clear() { m_starts.clear(); }
+
+    ByteBlocks& blocks() { return m_starts; }
+    const ByteBlocks& blocks() const { return m_starts; }
+
+private:
+    static constexpr qsizetype entry = sizeof(qsizetype);
+    static_assert(ByteBlocks::blockSize % entry == 0, "a start never crosses a block");
+
+    ByteBlocks m_starts;
+};
 
 // The lines of the terminal, stored compactly: received text is 8-bit, so lines are kept
 // as Latin-1 bytes back to back in fixed blocks, and only a line that holds a character above
