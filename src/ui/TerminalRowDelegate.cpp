@@ -37,12 +37,10 @@ TerminalRowDelegate::TerminalRowDelegate(const TerminalLines& lines, QObject* pa
 {
 }
 
-QChar TerminalRowDelegate::shownCharacter(QChar c) { return drawnCharacter(c); }
-
 QString TerminalRowDelegate::shownText(QStringView text)
 {
     QString shown(text.size(), Qt::Uninitialized);
-    std::transform(text.begin(), text.end(), shown.begin(), &shownCharacter);
+    std::transform(text.begin(), text.end(), shown.begin(), &drawnCharacter);
     return shown;
 }
 
@@ -79,7 +77,7 @@ const TerminalRowDelegate::FontCells& TerminalRowDelegate::cellsFor(const QFont&
         m_cells = {font, QRawFont::fromFont(font), cellWidth(font), metrics.ascent(),
                    metrics.height()};
         for (char16_t c = 0; c < m_cells.eightBitGlyphs.size(); ++c) {
-            const QChar shown = shownCharacter(QChar(c));
+            const QChar shown = drawnCharacter(QChar(c));
             quint32 glyph = 0;
             int count = 1;
             if (isControlPicture(shown) ||
@@ -163,7 +161,7 @@ void TerminalRowDelegate::drawCharacters(QPainter* painter, const QStyleOptionVi
             m_runPositions.append(QPointF(x, 0));
         } else {
             drawOutsideTheFont(painter, option.font, origin + QPointF(x, 0), cells.width,
-                               shownCharacter(text[i]));
+                               drawnCharacter(text[i]));
         }
     }
     QGlyphRun run;
@@ -237,8 +235,6 @@ QImage TerminalRowDelegate::controlPicture(const QFont& font, QSizeF cell, qreal
     painter.fillPath(fit.map(outline), colour);
     return picture;
 }
-
-bool TerminalRowDelegate::isControlPicture(QChar c) { return ::isControlPicture(c); }
 
 QSize TerminalRowDelegate::sizeHint(const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const

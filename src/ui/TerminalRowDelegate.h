@@ -27,10 +27,9 @@ public:
     // Space left of the first character.
     static constexpr int textMargin = 2;
 
-    // The symbol drawn for a character: control pictures for C0 controls and DEL, a
-    // replacement character for C1 controls and lone halves of a surrogate pair, and the
-    // character itself otherwise.
-    static QChar shownCharacter(QChar c);
+    // The symbols drawn for the characters of `text`, as ByteRendering's drawnCharacter maps
+    // each one: control pictures for C0 controls and DEL, a replacement character for C1
+    // controls and lone halves of a surrogate pair, and the character itself otherwise.
     static QString shownText(QStringView text);
 
     // The width of one cell in this font.
@@ -77,7 +76,6 @@ private:
                             QChar c) const;
     static QImage controlPicture(const QFont& font, QSizeF cell, qreal scale, const QColor& colour,
                                  QChar c);
-    static bool isControlPicture(QChar c);
 
     const TerminalLines& m_lines;
     mutable FontCells m_cells;
