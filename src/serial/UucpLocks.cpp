@@ -1,5 +1,7 @@
 #include "UucpLocks.h"
 
+#include "WriteAll.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -40,20 +42,6 @@ bool recentlyChanged(const QString& lockPath)
     if (::lstat(QFile::encodeName(lockPath).constData(), &st) != 0)
         return false;
     return std::time(nullptr) - st.st_mtime < unreadableLockStaleSeconds;
-}
-
-bool writeAll(int fd, const QByteArray& text)
-{
-    qsizetype done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.constData() + done, size_t(text.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 } // namespace

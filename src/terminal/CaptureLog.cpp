@@ -2,6 +2,7 @@
 
 #include "FileKind.h"
 #include "TerminalTexts.h"
+#include "WriteAll.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -61,8 +62,9 @@ public:
     {
         struct stat before {};
         const bool plainFile = ::fstat(m_fd, &before) == 0 && S_ISREG(before.st_mode);
-        if (writeAll(bytes))
+        if (::writeAll(m_fd, bytes))
             return true;
+        m_error = errno;
         if (plainFile)
             (void)::ftruncate(m_fd, before.st_size);
         return false;
@@ -80,22 +82,6 @@ public:
     }
 
 private:
-    bool writeAll(const QByteArray& bytes)
-    {
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                m_error = n < 0 ? errno : EIO;
-                return false;
-            }
-            done += n;
-        }
-        return true;
-    }
-
     int m_fd;
     int m_error = 0;
     struct stat m_info {};

@@ -1,5 +1,7 @@
 #include "FileReplacement.h"
 
+#include "WriteAll.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -62,23 +64,6 @@ public:
 private:
     int m_fd;
 };
-
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
 
 // What an attempt at the write returns when its temporary was taken away before it was
 // locked, by a start-up cleaning up at that very moment: it is worth another attempt.
